@@ -1,0 +1,55 @@
+#pragma once
+
+// The four supported chips and their two families. Every operation takes its sizes, masks and
+// power-up from here.
+
+#include <array>
+#include <cstdint>
+
+struct ChipFamily {
+    const char* name;
+    // Bits a word has on this family's chips (0x0FFF or 0x3FFF).
+    std::uint16_t wordMask;
+    // OR-ed into every word read from the chip, so that a blank word is stored as 0xFFFF.
+    std::uint16_t ReadForceMask;
+    // Image slot of the configuration word.
+    int configAddress;
+    // Power-up into programming mode.
+    void (*EnterProgramMode)();
+    // IncrementAddress commands from power-up to program address 0 (12-bit chips start at their
+    // configuration word, 14-bit chips at 0).
+    int incrementsToAddressZero;
+    // How the configuration word is reached: the 12-bit chips address it right after power-up;
+    // the 14-bit chips after LoadConfiguration (0x2000) and this many increments.
+    bool configAtPowerUp;
+    int incrementsFromConfigurationArea;
+
+    // An image word that programming leaves alone: every bit the chip has is 1.
+    bool IsBlankForProgramming(std::uint32_t word) const { return (word & wordMask) == wordMask; }
+};
+
+extern const ChipFamily Core12;
+extern const ChipFamily Core14;
+
+struct ChipInfo {
+    int chipType;  // 1..4, the chip list's index plus 1
+    const char* name;
+    const ChipFamily& family;
+    int memoryWords;
+    int calibrationAddress;  // the last program word: the factory calibration instruction
+    int maxUsableAddress;    // the highest address a user program may occupy
+    int configAddress;
+};
+
+constexpr int ChipCount = 4;
+extern const std::array<ChipInfo, ChipCount> ChipTable;
+
+// Highest usable address when no chip is selected (the largest chip's).
+constexpr int NoChipMaxUsableAddress = 2046;
+// The chip name field with no chip selected.
+constexpr const char* NoChipName = "??????";
+
+// The chip of ChipType 1..4, or nullptr for 0 (no chip) and anything else.
+const ChipInfo* FindChip(int chipType);
+// Below 3 is the 12-bit family (0, no chip, included), 3 and above the 14-bit family.
+const ChipFamily& FamilyOf(int chipType);

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "link/Delays.h"
+
+// The real clock: waits on CLOCK_MONOTONIC. Pause never returns early: it sleeps until shortly
+// before the deadline and spins the rest, so a 1 ms pause overshoots by microseconds, not by the
+// kernel's timer slack. BusyWait spins for the measured time its iterations stand for.
+class SystemDelays final : public Delays {
+public:
+    SystemDelays();
+    void Pause(int milliseconds) override;
+    void BusyWait(int iterations) override;
+};

@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "chip/ChipTable.h"
+
+namespace {
+
+TEST(ChipTableTest, ListOrderIsChipTypeOrderAndSorted) {
+    std::string previous;
+    for (int type = 1; type <= ChipCount; ++type) {
+        const ChipInfo* chip = FindChip(type);
+        ASSERT_NE(chip, nullptr);
+        EXPECT_EQ(chip->chipType, type);
+        EXPECT_LT(previous, chip->name) << "the sorted list must keep table order";
+        previous = chip->name;
+        // The calibration instruction is the last word; user code ends one below it.
+        EXPECT_EQ(chip->calibrationAddress, chip->memoryWords - 1);
+        EXPECT_EQ(chip->maxUsableAddress, chip->memoryWords - 2);
+        EXPECT_EQ(&chip->family, &FamilyOf(type));
+        EXPECT_EQ(chip->configAddress, chip->family.configAddress);
+    }
+    EXPECT_EQ(FindChip(0), nullptr);
+    EXPECT_EQ(FindChip(5), nullptr);
+    EXPECT_EQ(FindChip(-1), nullptr);
+}
+
+TEST(ChipTableTest, FamiliesSplitBetweenTwoAndThree) {
+    EXPECT_EQ(&FamilyOf(0), &Core12);
+    EXPECT_EQ(&FamilyOf(1), &Core12);
+    EXPECT_EQ(&FamilyOf(2), &Core12);
+    EXPECT_EQ(&FamilyOf(3), &Core14);
+    EXPECT_EQ(&FamilyOf(4), &Core14);
+    EXPECT_EQ(Core12.configAddress, 0xFFF);
+    EXPECT_EQ(Core14.configAddress, 0x2007);
+}
+
+TEST(ChipTableTest, BlankRulesLookOnlyAtTheBitsTheFamilyHas) {
+    const struct {
+        const ChipFamily& family;
+        std::uint32_t word;
+        bool blank;
+    } rows[] = {
+        {Core12, 0x0FFF, true},  {Core12, 0xFFFF, true},  {Core12, 0x3FFF, true},
+        {Core12, 0x0FFE, false}, {Core12, 0xF7FF, false}, {Core14, 0x3FFF, true},
+        {Core14, 0xFFFF, true},  {Core14, 0xBFFF, true},  {Core14, 0x0FFF, false},
+        {Core14, 0x3FFE, false},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.family.IsBlankForProgramming(row.word), row.blank)
+            << row.family.name << " " << std::hex << row.word;
+    }
+}
+
+}  // namespace
