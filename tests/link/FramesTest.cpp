@@ -4,7 +4,7 @@
 
 #include "link/ProgrammerPort.h"
 #include "sim/VirtualDelays.h"
-#include "tests/link/FakePorts.h"
+#include "tests/support/FakePorts.h"
 #include "tests/support/ScopedPortIo.h"
 
 namespace {

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include "link/Delays.h"
+#include "link/ProgrammerPort.h"
+#include "sim/SimulatedBoard.h"
+#include "sim/VirtualDelays.h"
+#include "tests/support/ScopedPortIo.h"
+
+namespace {
+
+// The link's frames against the simulated chip: what one side sends the other must understand.
+class FramesOnSimulatedChipTest : public ::testing::TestWithParam<int> {
+protected:
+    void SetUp() override {
+        DataPortAddress = 0x378;
+        StatusPortAddress = 0x379;
+        board.Insert(SimulatedChip::Factory(GetParam(), 0x5A));
+    }
+    bool Is14Bit() const { return GetParam() >= 3; }
+    void PowerUpAtAddressZero() {
+        if (Is14Bit()) {
+            EnterProgramMode14Bit();
+        } else {
+            EnterProgramMode12Bit();
+            SendCommand(IncrementAddress);
+        }
+    }
+    void Program(std::uint16_t word) {
+        SendCommand(LoadData);
+        SendDataWord(word);
+        SendCommand(BeginProgramming);
+        Pause(1);
+        SendCommand(EndProgramming);
+    }
+    std::uint16_t Read() {
+        SendCommand(ReadData);
+        return ReadDataWord();
+    }
+
+    ScopedVirtualDelays delays;
+    SimulatedBoard board{[this] { return delays.clock().Now(); }};
+    ScopedPortIo installed{board};
+};
+
+TEST_P(FramesOnSimulatedChipTest, AWordWrittenIsTheWordReadBack) {
+    const std::uint16_t word = Is14Bit() ? 0x2A5F : 0x0A5F;
+    PowerUpAtAddressZero();
+    EXPECT_TRUE(board.InProgramMode());
+    EXPECT_EQ(Read() & 0x3FFF, Is14Bit() ? 0x3FFF : 0x0FFF) << "blank before";
+    Program(word);
+    EXPECT_EQ(Read() & 0x3FFF, word);
+    SendCommand(IncrementAddress);
+    Program(0x0123);
+    ExitProgramMode();
+    EXPECT_FALSE(board.InProgramMode());
+    EXPECT_EQ(board.DataRegister(), 0x03);
+
+    EXPECT_EQ(board.Chip()->Word(0), word);
+    EXPECT_EQ(board.Chip()->Word(1), 0x0123);
+    EXPECT_TRUE(board.Errors().empty()) << board.Errors().front();
+}
+
+TEST_P(FramesOnSimulatedChipTest, TheConfigurationWordIsWhereTheFamilyKeepsIt) {
+    board.Chip()->SetConfigWord(0x0FEA);
+    if (Is14Bit()) {
+        EnterProgramMode14Bit();
+        SendCommand(LoadConfiguration);
+        SendDataWord(0x3FFF);
+        for (int i = 0; i < 7; ++i) {
+            SendCommand(IncrementAddress);
+        }
+    } else {
+        EnterProgramMode12Bit();
+    }
+    EXPECT_EQ(Read() & 0x3FFF, 0x0FEA);
+    ExitProgramMode();
+    EXPECT_TRUE(board.Errors().empty()) << board.Errors().front();
+}
+
+TEST_P(FramesOnSimulatedChipTest, DetectionFindsTheBoardOnLpt1) {
+    EXPECT_EQ(DetectProgrammer(0xFFFF), 1);
+    EXPECT_EQ(DataPortAddress, 0x378);
+    EXPECT_EQ(board.DataRegister(), 0x03);
+}
+
+TEST(FramesWithoutChipTest, AnEmptySocketReadsErasedWords) {
+    ScopedVirtualDelays delays;
+    SimulatedBoard board{[&] { return delays.clock().Now(); }};
+    ScopedPortIo installed{board};
+    DataPortAddress = 0x378;
+    StatusPortAddress = 0x379;
+    EnterProgramMode14Bit();
+    SendCommand(ReadData);
+    EXPECT_EQ(ReadDataWord(), 0x7FFF);
+    ExitProgramMode();
+}
+
+INSTANTIATE_TEST_SUITE_P(AllChips, FramesOnSimulatedChipTest, ::testing::Values(1, 2, 3, 4));
+
+}  // namespace
