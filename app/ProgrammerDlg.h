@@ -1,0 +1,146 @@
+#pragma once
+
+// The main dialog: the program's whole working state and one handler per control notification.
+
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <map>
+
+#include "app/SettingsFile.h"
+#include "image/IntelHex.h"
+
+class Desktop;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QRadioButton;
+
+class CProgrammerDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    // Builds the dialog from its template and runs OnInitDialog: board detection through the
+    // installed PortIo, the settings file at settingsPath and the reload of the selected file.
+    CProgrammerDlg(Desktop& desktop, const QString& settingsPath, QWidget* parent = nullptr);
+    ~CProgrammerDlg() override;
+
+    // The control with this template id, or nullptr.
+    QWidget* DlgItem(int id) const;
+    QString DlgItemText(int id) const;
+    void SetDlgItemText(int id, const QString& text);
+
+    void UpdateData(bool fromControls);
+
+    // Handlers, one per control notification.
+    void OnExit();
+    void OnCancel();
+    void OnOpen();
+    void OnFileSelChange();
+    void OnChipTypeChange();
+    void OnReadConfigWord();
+    void OnErased();
+    void OnRead();
+    void OnCompare();
+    void OnAutomatic();
+    void OnProgramm();
+    void OnOscCal();
+    void OnPowerOnTimer();
+    void OnMclr();
+    void OnWatchdog();
+    void OnCodeProtect0();
+    void OnCodeProtect1();
+    void OnOscHS();
+    void OnOscIntRCOut();
+    void OnOscIntRC();
+    void OnOscLP();
+    void OnOscXT();
+    void OnOscExtRC();
+    void OnOscExtRCOut();
+    void OnOscCalChange();
+    void OnHelp();
+    // A window-menu command: the about item opens the about box, the rest are the window's own.
+    void OnSysCommand(int command);
+    // The window menu as it stands (Minimize, Close, and what OnInitDialog appended).
+    QMenu* WindowMenu() const { return windowMenu_; }
+
+    // Loads HexText into the image and shows what it holds.
+    void LoadDataText();
+
+    // State, in the order the program has always kept it.
+    int MaxUsableAddress = 2046;
+    bool ChipNotEmpty = false;
+    int PortNumber = 0xFFFF;
+    int LastUsedAddress = 0;
+    int ConfigAddress = 0;
+    std::array<std::uint32_t, ImageSlots> FileImage{};
+    std::uint16_t ConfigWord = 0xFFFF;
+    std::uint16_t DataWord = 0xFFFF;
+    std::uint16_t CalibrationWord = 0xFFFF;
+    std::array<char, HexTextCapacity> HexText{};
+    int HexTextLength = 0;
+    QProgressBar* MemoryFillBar = nullptr;
+    QListWidget* ChipList = nullptr;
+    QLineEdit* CalibrationEdit = nullptr;
+    QCheckBox* WatchdogBox = nullptr;
+    QCheckBox* MclrBox = nullptr;
+    QCheckBox* Cp0Box = nullptr;
+    QRadioButton* ExtRcClkoutRadio = nullptr;
+    QRadioButton* IntRcClkoutRadio = nullptr;
+    QRadioButton* HsRadio = nullptr;
+    QRadioButton* LpRadio = nullptr;
+    QCheckBox* Cp1Box = nullptr;
+    QCheckBox* PowerUpTimerBox = nullptr;
+    QComboBox* FileCombo = nullptr;
+    QProgressBar* ProgressBar = nullptr;
+    int WatchdogChecked = 0;
+    int MclrChecked = 0;
+    int Cp0Checked = 0;
+    int OscillatorChoice = -1;
+    int PowerUpTimerChecked = 0;
+    int Cp1Checked = 0;
+    QString ChipListText;
+    QString CalibrationText;
+    bool VerifyAllowed = true;
+    int FileSelection = 0;
+    bool KeepChipCalibration = true;
+    int ConfigFromChip = 0;
+    RecentRecordBuffer RecentRecord{};
+    int ChipType = 0;
+    QString FileName;
+    QIcon AppIcon;
+    bool DataReadFromChip = false;
+
+protected:
+    void reject() override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void OnInitDialog();
+    void ReadSettingsFile();
+    void ReloadSelectedFile();
+    void AttachControls();
+    void ConnectHandlers();
+    void ShowWindowMenu(const QPoint& globalPosition);
+    // Runs a handler for a control's notification unless the program itself changed the control.
+    template <typename Handler>
+    auto Notified(Handler handler);
+
+    Desktop& desktop_;
+    QString settingsPath_;
+    std::map<int, QWidget*> controls_;
+    QMenu* windowMenu_ = nullptr;
+    bool attached_ = false;
+    bool ignoreNotifications_ = false;
+
+    friend class NotificationGuard;
+};
+
+// Sets a progress bar to a percentage; -1 shows it empty and positions above 100 show it full.
+void SetBarPosition(QProgressBar* bar, int position);

@@ -1,0 +1,85 @@
+// Start-up: the dialog's initial state, board detection, the settings file and the reload of the
+// data file selected there, in this order.
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+
+#include "app/ControlIds.h"
+#include "app/Desktop.h"
+#include "app/FileLayer.h"
+#include "app/ProgrammerDlg.h"
+#include "chip/ChipTable.h"
+#include "image/DataFile.h"
+#include "link/ProgrammerPort.h"
+
+namespace {
+
+const QString AboutItemText = QStringLiteral("Info about Chipsmith...");
+
+}  // namespace
+
+void CProgrammerDlg::OnInitDialog() {
+    UpdateData(false);
+    HexText[0] = 0;
+    HexTextLength = 0;
+    SetBarPosition(ProgressBar, 0);
+    SetBarPosition(MemoryFillBar, 0);
+    FileImage.fill(0xFFFF);
+
+    if (!AboutItemText.isEmpty()) {
+        windowMenu_->addSeparator();
+        windowMenu_->addAction(AboutItemText, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
+    }
+    setWindowIcon(AppIcon);
+
+    for (const ChipInfo& chip : ChipTable) {
+        ChipList->addItem(QString::fromLatin1(chip.name));
+    }
+    SetDlgItemText(Ctl::ChipName, QString::fromLatin1(NoChipName));
+
+    DataReadFromChip = false;
+    ChipType = 0;
+    VerifyAllowed = true;
+    PortNumber = 0xFFFF;
+    PortNumber = DetectProgrammer(0xFFFF);
+    if (PortNumber == 1) {
+        SetDlgItemText(Ctl::ProgrammerStatus, QStringLiteral("PIC-Programmer on LPT1"));
+    } else if (PortNumber == 2) {
+        SetDlgItemText(Ctl::ProgrammerStatus, QStringLiteral("PIC-Programmer on LPT2"));
+    }
+
+    ReadSettingsFile();
+}
+
+void CProgrammerDlg::ReadSettingsFile() {
+    const FileReadResult file = Files().ReadHead(settingsPath_, MaxSettingsBytes);
+    if (file.error) {
+        desktop_.Tell(FileErrorMessage(*file.error), Desktop::Icon::Stop);
+        return;
+    }
+    const SettingsContent settings = ParseSettings(file.bytes, RecentRecord);
+    ChipType = settings.chipType;
+    SetDlgItemText(Ctl::ChipName, ChipType != 0 ? ChipList->item(ChipType - 1)->text()
+                                                : QString::fromLatin1(NoChipName));
+    FileCombo->addItems(settings.files);
+    // A selection that names no entry shows none and reloads nothing.
+    FileCombo->setCurrentIndex(settings.selection < FileCombo->count() ? settings.selection : -1);
+    FileSelection = settings.selection;
+    if (FileCombo->currentIndex() >= 0) {
+        ReloadSelectedFile();
+    }
+}
+
+void CProgrammerDlg::ReloadSelectedFile() {
+    FileName = FileCombo->currentText();
+    const FileReadResult file = Files().ReadHead(FileName, MaxDataFileBytes);
+    if (file.error) {
+        desktop_.Tell(FileErrorMessage(*file.error), Desktop::Icon::Stop);
+        return;
+    }
+    HexTextLength = static_cast<int>(file.bytes.size());
+    std::copy(file.bytes.begin(), file.bytes.end(), HexText.begin());
+    LoadDataText();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/ProgrammerDlg.h"
+#include "sim/VirtualDelays.h"
+#include "tests/app/ScriptedDesktop.h"
+#include "tests/support/FakePorts.h"
+#include "tests/support/ScopedPortIo.h"
+
+// The real dialog over a scripted desktop, a temporary settings folder and a fake port.
+class DialogFixture : public ::testing::Test {
+protected:
+    QString SettingsPath() const { return folder.filePath(QStringLiteral("config/Chipsmith.ini")); }
+    QString PathOf(const QString& name) const { return folder.filePath(name); }
+
+    std::unique_ptr<CProgrammerDlg> Start() {
+        return std::make_unique<CProgrammerDlg>(desktop, SettingsPath());
+    }
+
+    // A board answering on LPT1.
+    void PlugBoardIntoLpt1() { ports.AddPort(0x378, FakePorts::Loopback); }
+
+    void WriteFile(const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QByteArray ReadFile(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // Settings bytes: digits, then 100-byte zero-padded records.
+    static QByteArray SettingsBytes(const char* digits, const QStringList& paths) {
+        QByteArray bytes(digits);
+        for (const QString& path : paths) {
+            QByteArray record = path.toUtf8();
+            record.append(QByteArray(100 - record.size(), '\0'));
+            bytes.append(record);
+        }
+        return bytes;
+    }
+
+    QTemporaryDir folder;
+    ScriptedDesktop desktop;
+    FakePorts ports;
+    ScopedPortIo installedPort{ports};
+    ScopedVirtualDelays delays;
+};
