@@ -71,6 +71,11 @@ public:
 
     // Loads HexText into the image and shows what it holds.
     void LoadDataText();
+    // Decodes the configuration word into the panel: the chip's own when ConfigFromChip is 1,
+    // else CalibrationWord; stores it in the family's configuration slot.
+    void ReadConfigWord();
+    // Steps `count` words to the chip's calibration word and shows its value.
+    void ReadOscCalibration(int count);
 
     // State, in the order the program has always kept it.
     int MaxUsableAddress = 2046;
@@ -128,6 +133,13 @@ private:
     void AttachControls();
     void ConnectHandlers();
     void ShowWindowMenu(const QPoint& globalPosition);
+    // Reads the first bytes of a data file into HexText; reports a failure and returns false.
+    bool ReadDataFile(const QString& path);
+    // Selects a chip-list row (-1: none) as the program, not as the user.
+    void SelectChip(int row);
+    // The pushed look of the five controls that only the 14-bit chips have.
+    void SetFourteenBitOnlyHighlight(bool on);
+    void OnPanelControl(int id, int oscillator = -1);
     // Runs a handler for a control's notification unless the program itself changed the control.
     template <typename Handler>
     auto Notified(Handler handler);

@@ -74,12 +74,7 @@ void CProgrammerDlg::ReadSettingsFile() {
 
 void CProgrammerDlg::ReloadSelectedFile() {
     FileName = FileCombo->currentText();
-    const FileReadResult file = Files().ReadHead(FileName, MaxDataFileBytes);
-    if (file.error) {
-        desktop_.Tell(FileErrorMessage(*file.error), Desktop::Icon::Stop);
-        return;
+    if (ReadDataFile(FileName)) {
+        LoadDataText();
     }
-    HexTextLength = static_cast<int>(file.bytes.size());
-    std::copy(file.bytes.begin(), file.bytes.end(), HexText.begin());
-    LoadDataText();
 }

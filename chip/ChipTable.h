@@ -23,6 +23,12 @@ struct ChipFamily {
     // the 14-bit chips after LoadConfiguration (0x2000) and this many increments.
     bool configAtPowerUp;
     int incrementsFromConfigurationArea;
+    // Programming: how long one pulse lasts, the pulses every non-blank program word gets (the
+    // 14-bit chips add one for each of these whose read-back missed) and the pulses for the
+    // configuration word.
+    int pulseMilliseconds;
+    int pulsesPerWord;
+    int configurationPulses;
 
     // An image word that programming leaves alone: every bit the chip has is 1.
     bool IsBlankForProgramming(std::uint32_t word) const { return (word & wordMask) == wordMask; }

@@ -2,12 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 
 #include "app/ProgrammerDlg.h"
+#include "sim/SimulatedBoard.h"
 #include "sim/VirtualDelays.h"
 #include "tests/app/ScriptedDesktop.h"
 #include "tests/support/FakePorts.h"
@@ -25,6 +33,13 @@ protected:
 
     // A board answering on LPT1.
     void PlugBoardIntoLpt1() { ports.AddPort(0x378, FakePorts::Loopback); }
+    // The simulated board on LPT1, with a chip in its socket or none.
+    void PlugSimulatedBoard(std::optional<SimulatedChip> chip) {
+        if (chip) {
+            board.Insert(*chip);
+        }
+        SetPortIo(board);
+    }
 
     void WriteFile(const QString& path, const QByteArray& bytes) {
         QDir().mkpath(QFileInfo(path).absolutePath());
@@ -54,4 +69,5 @@ protected:
     FakePorts ports;
     ScopedPortIo installedPort{ports};
     ScopedVirtualDelays delays;
+    SimulatedBoard board{[this] { return delays.clock().Now(); }};
 };

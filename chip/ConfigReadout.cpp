@@ -1,0 +1,43 @@
+#include "chip/ConfigReadout.h"
+
+#include "chip/ChipTable.h"
+#include "link/Delays.h"
+#include "link/ProgrammerPort.h"
+
+namespace {
+
+// The chip needs this long after power-up before it answers reliably.
+constexpr int SettleMilliseconds = 50;
+
+std::uint16_t ReadWord() {
+    SendCommand(ReadData);
+    return ReadDataWord();
+}
+
+}  // namespace
+
+std::uint16_t ReadConfigWordFromChip(const ChipFamily& family) {
+    family.EnterProgramMode();
+    if (!family.configAtPowerUp) {
+        Pause(SettleMilliseconds);
+        SendCommand(LoadConfiguration);
+        SendDataWord(0x3FFF);
+        for (int i = 0; i < family.incrementsFromConfigurationArea; ++i) {
+            SendCommand(IncrementAddress);
+        }
+    }
+    const std::uint16_t word = ReadWord() | family.ReadForceMask;
+    ExitProgramMode();
+    return word;
+}
+
+std::uint16_t ReadCalibrationWord(int count, const std::function<void(int)>& progress) {
+    Pause(SettleMilliseconds);
+    for (int i = 0; i < count; ++i) {
+        SendCommand(IncrementAddress);
+        progress((i + 1) * 100 / count);
+    }
+    const std::uint16_t word = ReadWord();
+    ExitProgramMode();
+    return word;
+}

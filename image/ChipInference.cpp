@@ -1,0 +1,65 @@
+#include "image/ChipInference.h"
+
+#include "chip/ChipTable.h"
+
+namespace {
+
+constexpr std::uint32_t Blank = 0xFFFF;
+// The 14-bit ID words (0x2000-0x2003) lie in the configuration area of both 14-bit chips, so
+// they say nothing about the memory size; the search for used program words starts below them.
+constexpr int ConfigurationArea14 = 0x2000;
+
+int LowByte(const std::uint32_t* image, int index) {
+    return static_cast<int>(image[index] & 0xFF);
+}
+
+// The calibration value in the chip's last word, or -1 when its low byte is 0xFF.
+int CalibrationAt(const std::uint32_t* image, int index) {
+    const int value = LowByte(image, index);
+    return value == 0xFF ? -1 : value;
+}
+
+}  // namespace
+
+int HighestUsedBelow(const std::uint32_t* image, int limit) {
+    for (int index = limit - 1; index > 0; --index) {
+        if (image[index] != Blank) {
+            return index;
+        }
+    }
+    return 0;
+}
+
+int LastUsedFrom(const std::uint32_t* image, int top) {
+    int index = top;
+    while (index > 0 && image[index] == Blank) {
+        --index;
+    }
+    return index;
+}
+
+ChipInference InferChip(const std::uint32_t* image, int lastIndex) {
+    // Each family's two chips, the smaller first, and where the search for used words begins.
+    const struct {
+        const ChipInfo& small;
+        const ChipInfo& large;
+        int searchBelow;
+    } families[] = {
+        {*FindChip(1), *FindChip(2), Core12.configAddress},
+        {*FindChip(3), *FindChip(4), ConfigurationArea14},
+    };
+    for (const auto& family : families) {
+        if (lastIndex != family.small.configAddress) {
+            continue;
+        }
+        const int largeCalibration = CalibrationAt(image, family.large.calibrationAddress);
+        if (largeCalibration >= 0) {
+            return {family.large.chipType, largeCalibration};
+        }
+        if (HighestUsedBelow(image, family.searchBelow) >= family.small.memoryWords) {
+            return {family.large.chipType, -1};
+        }
+        return {family.small.chipType, CalibrationAt(image, family.small.calibrationAddress)};
+    }
+    return {};
+}
