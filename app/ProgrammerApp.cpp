@@ -12,17 +12,30 @@ QString SettingsFilePath() {
            QStringLiteral("/Chipsmith.ini");
 }
 
+CProgrammerApp::CProgrammerApp() = default;
+
+CProgrammerApp::~CProgrammerApp() = default;
+
+PortIo& CProgrammerApp::Port() {
+    if (port_ == nullptr) {
+        port_ = std::make_unique<ParportIo>();
+    }
+    return *port_;
+}
+
+void CProgrammerApp::DialogCreated(CProgrammerDlg&) {}
+
 int CProgrammerApp::RunMainDialog() {
     static AbsentPortIo afterwards;
-    ParportIo port;
-    SetPortIo(port);
+    SetPortIo(Port());
     QtDesktop desktop;
     {
         CProgrammerDlg dialog(desktop, SettingsFilePath());
         desktop.SetOwner(&dialog);
+        DialogCreated(dialog);
         dialog.exec();
     }
-    // The port is released on the way out; nothing may reach it after that.
+    // Nothing may reach the port once the application is gone.
     SetPortIo(afterwards);
     return 0;
 }

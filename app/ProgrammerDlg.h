@@ -9,10 +9,12 @@
 #include <cstdint>
 #include <map>
 
+#include "app/Desktop.h"
 #include "app/SettingsFile.h"
+#include "chip/ChipOperations.h"
 #include "image/IntelHex.h"
 
-class Desktop;
+struct ChipInfo;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -140,6 +142,17 @@ private:
     // The pushed look of the five controls that only the 14-bit chips have.
     void SetFourteenBitOnlyHighlight(bool on);
     void OnPanelControl(int id, int oscillator = -1);
+    // The chip commands' common guards: "No Programmer !" when no board answers on LPT1 or
+    // LPT2; "No PIC selected !" (with the given icon) when no chip is chosen.
+    bool ProgrammerFound();
+    const ChipInfo* SelectedChip(Desktop::Icon icon);
+    Progress ProgressBarUpdater();
+    void ShowCalibration(int value, const QString& labelWithValue, const QString& labelWithout,
+                         const QString& textWithout);
+    // The operations behind Read, Erased ? and Compare, on a powered chip at address 0.
+    void ReadChip(int n);
+    void BlankCheck(int n);
+    void VerifyChip();
     // Runs a handler for a control's notification unless the program itself changed the control.
     template <typename Handler>
     auto Notified(Handler handler);

@@ -2,8 +2,12 @@
 
 #include "link/ProgrammerPort.h"
 
-const ChipFamily Core12{"Core12", 0x0FFF, 0xF000, 0xFFF, EnterProgramMode12Bit, 1, true, 0, 1, 10, 12};
-const ChipFamily Core14{"Core14", 0x3FFF, 0xC000, 0x2007, EnterProgramMode14Bit, 0, false, 7, 2, 3, 12};
+const ChipFamily Core12{"Core12", 0x0FFF, 0xF000, 0xFFF, EnterProgramMode12Bit, 1, true, 0,
+                        // 1 ms pulses, 10 per program word, 12 for the configuration word
+                        1, 10, 12};
+const ChipFamily Core14{"Core14", 0x3FFF, 0xC000, 0x2007, EnterProgramMode14Bit, 0, false, 7,
+                        // 2 ms pulses, 3 per program word plus misses, 12 for the configuration
+                        2, 3, 12};
 
 const std::array<ChipInfo, ChipCount> ChipTable{{
     {1, "12c508", Core12, 512, 0x1FF, 510, 0xFFF},

@@ -17,6 +17,7 @@
 #include "app/ProgrammerDlg.h"
 #include "sim/SimulatedBoard.h"
 #include "sim/VirtualDelays.h"
+#include "tests/app/QtPrinters.h"
 #include "tests/app/ScriptedDesktop.h"
 #include "tests/support/FakePorts.h"
 #include "tests/support/ScopedPortIo.h"

@@ -1,6 +1,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -64,7 +65,7 @@ TEST_F(ShellTest, HelpAsksForTheDialogsTopicInTheFileBesideTheProgram) {
     desktop.boxes.clear();
     dialog->OnHelp();
     EXPECT_EQ(desktop.helpTopic, 0x20066);
-    EXPECT_EQ(desktop.helpFile, HelpFileFor(QCoreApplication::applicationFilePath()));
+    EXPECT_EQ(desktop.helpFile, FindHelpFile(QCoreApplication::applicationFilePath()));
     EXPECT_TRUE(desktop.boxes.empty());
 
     desktop.helpStarts = false;
@@ -77,6 +78,18 @@ TEST(HelpFileTest, TheHelpFileIsTheProgramsPathWithHlpForItsExtension) {
     EXPECT_EQ(HelpFileFor("/usr/bin/chipsmith"), QStringLiteral("/usr/bin/chipsmith.HLP"));
     EXPECT_EQ(HelpFileFor("/opt/x/CHIPSMITH.EXE"), QStringLiteral("/opt/x/CHIPSMITH.HLP"));
     EXPECT_EQ(HelpAnchor(0x20066), QStringLiteral("topic-0x20066"));
+}
+
+TEST(HelpFileTest, TheFileBesideTheProgramWinsOverTheInstalledOne) {
+    QTemporaryDir root;
+    const QString program = root.filePath("usr/bin/chipsmith-sim");
+    QDir().mkpath(root.filePath("usr/bin"));
+    QDir().mkpath(root.filePath("usr/share/chipsmith"));
+    EXPECT_EQ(FindHelpFile(program), root.filePath("usr/bin/chipsmith-sim.HLP")) << "neither";
+    QFile(root.filePath("usr/share/chipsmith/chipsmith.HLP")).open(QIODevice::WriteOnly);
+    EXPECT_EQ(FindHelpFile(program), root.filePath("usr/share/chipsmith/chipsmith.HLP"));
+    QFile(root.filePath("usr/bin/chipsmith-sim.HLP")).open(QIODevice::WriteOnly);
+    EXPECT_EQ(FindHelpFile(program), root.filePath("usr/bin/chipsmith-sim.HLP"));
 }
 
 TEST(AppIconTest, TheMinimisedIconIsCentredWithHalvesTruncated) {

@@ -1,0 +1,276 @@
+// The chip commands: every handler first checks that a board was found, shows the wait cursor,
+// checks that a chip is selected, powers the chip up the family's way and runs the operation's
+// word loop; what the loop found becomes fields, texts and message boxes here.
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QProgressBar>
+
+#include "app/BoardBracket.h"
+#include "app/ControlIds.h"
+#include "app/Desktop.h"
+#include "app/NotificationGuard.h"
+#include "app/ProgrammerDlg.h"
+#include "app/WaitCursor.h"
+#include "chip/ChipOperations.h"
+#include "chip/ChipTable.h"
+#include "image/Calibration.h"
+#include "image/ChipInference.h"
+#include "link/Delays.h"
+#include "link/ProgrammerPort.h"
+
+namespace {
+
+const QString NoProgrammer = QStringLiteral("No Programmer !");
+const QString NoPicSelected = QStringLiteral("No PIC selected !");
+// Between the steps of Automatic.
+constexpr int StepPauseMilliseconds = 100;
+
+// Powers the chip up and steps it to program address 0.
+void PowerUpAtAddressZero(const ChipInfo& chip) {
+    chip.family.EnterProgramMode();
+    for (int i = 0; i < chip.family.incrementsToAddressZero; ++i) {
+        SendCommand(IncrementAddress);
+    }
+}
+
+}  // namespace
+
+bool CProgrammerDlg::ProgrammerFound() {
+    if (PortNumber > 2) {
+        desktop_.Tell(NoProgrammer, Desktop::Icon::Stop);
+        return false;
+    }
+    return true;
+}
+
+const ChipInfo* CProgrammerDlg::SelectedChip(Desktop::Icon icon) {
+    const ChipInfo* chip = FindChip(ChipType);
+    if (chip == nullptr) {
+        desktop_.Tell(NoPicSelected, icon);
+    }
+    return chip;
+}
+
+void CProgrammerDlg::ShowCalibration(int value, const QString& labelWithValue,
+                                     const QString& labelWithout, const QString& textWithout) {
+    if (value == 0xFF) {
+        SetDlgItemText(Ctl::CalibrationLabel, labelWithout);
+        CalibrationText = textWithout;
+    } else {
+        SetDlgItemText(Ctl::CalibrationLabel, labelWithValue);
+        CalibrationText = QString::fromStdString(CalibrationValueText(value));
+    }
+    UpdateData(false);
+}
+
+Progress CProgrammerDlg::ProgressBarUpdater() {
+    return [this](int position) { SetBarPosition(ProgressBar, position); };
+}
+
+void CProgrammerDlg::OnRead() {
+    if (!ProgrammerFound()) {
+        return;
+    }
+    WaitCursor wait;
+    FileImage.fill(0xFFFF);
+    {
+        NotificationGuard quiet(*this);
+        FileCombo->setCurrentIndex(-1);  // the image no longer belongs to a listed file
+    }
+    if (const ChipInfo* chip = SelectedChip(Desktop::Icon::None)) {
+        BoardBracket bracket;
+        PowerUpAtAddressZero(*chip);
+        ReadChip(chip->memoryWords);
+    }
+    DataReadFromChip = true;
+    HexTextLength = WriteIntelHex(ConfigAddress, FileImage.data(), HexText.data());
+}
+
+void CProgrammerDlg::ReadChip(int n) {
+    ReadChipWords(FamilyOf(ChipType), n, FileImage.data(), ProgressBarUpdater());
+    ConfigFromChip = 1;
+    ReadConfigWord();
+    ConfigFromChip = 0;
+
+    const int calibration = static_cast<int>(FileImage[static_cast<std::size_t>(n - 1)] & 0xFF);
+    ShowCalibration(calibration, QStringLiteral("Oscillator Calibration:"),
+                    QStringLiteral(" No Oscillator Calibration in EPROM."), QStringLiteral(" "));
+    KeepChipCalibration = calibration == 0xFF;
+
+    // From the highest usable address down, as after a load, so a chip programmed up to its last
+    // usable word shows that word and the next Compare includes it.
+    LastUsedAddress = LastUsedFrom(FileImage.data(), n - 2);
+    SetDlgItemText(Ctl::Size, QString::number(LastUsedAddress + 1));
+    SetDlgItemText(Ctl::StatusLine, QStringLiteral(" "));
+    SetBarPosition(ProgressBar, -1);
+    SetBarPosition(MemoryFillBar, LastUsedAddress * 100 / n);
+}
+
+void CProgrammerDlg::OnErased() {
+    if (!ProgrammerFound()) {
+        return;
+    }
+    WaitCursor wait;
+    if (const ChipInfo* chip = SelectedChip(Desktop::Icon::Stop)) {
+        BoardBracket bracket;
+        PowerUpAtAddressZero(*chip);
+        BlankCheck(chip->calibrationAddress);
+    }
+}
+
+void CProgrammerDlg::BlankCheck(int n) {
+    ChipNotEmpty = false;
+    const BlankCheckResult result = BlankCheckWords(FamilyOf(ChipType), n, ProgressBarUpdater());
+    if (result.nonBlankWords > 0) {
+        SetDlgItemText(Ctl::StatusLine, QStringLiteral("PIC NOT EMPTY !"));
+        ChipNotEmpty = true;
+    } else {
+        SetDlgItemText(Ctl::StatusLine, QStringLiteral("PIC is empty ."));
+    }
+    ShowCalibration(result.calibrationWord & 0xFF,
+                    QStringLiteral("Oscillator Calibration in EPROM:"),
+                    QStringLiteral(" No Oscillator Calibration in EPROM !"), QStringLiteral(" "));
+    SetBarPosition(ProgressBar, -1);
+}
+
+void CProgrammerDlg::OnCompare() {
+    if (!ProgrammerFound()) {
+        return;
+    }
+    WaitCursor wait;
+    if (const ChipInfo* chip = SelectedChip(Desktop::Icon::None)) {
+        BoardBracket bracket;
+        PowerUpAtAddressZero(*chip);
+        VerifyChip();
+    }
+}
+
+void CProgrammerDlg::VerifyChip() {
+    // Up to and including the last used word.
+    const VerifyResult result =
+        VerifyWords(FamilyOf(ChipType), FileImage.data(), LastUsedAddress + 1, VerifyAllowed,
+                    ProgressBarUpdater());
+    if (result.refused) {
+        desktop_.Tell(QStringLiteral("Code Protection ."), Desktop::Icon::None);
+        return;
+    }
+    SetDlgItemText(Ctl::StatusLine,
+                   result.differences > 0
+                       ? QStringLiteral("%1 Bytes NOT equal !").arg(result.differences)
+                       : QStringLiteral("EPROM and File equal !"));
+}
+
+void CProgrammerDlg::OnProgramm() {
+    if (!ProgrammerFound()) {
+        return;
+    }
+    if (!ChipNotEmpty && !desktop_.Ask(QStringLiteral("Programm Data File now ?"))) {
+        return;
+    }
+    WaitCursor wait;
+    const ChipInfo* chip = SelectedChip(Desktop::Icon::Stop);
+    if (chip == nullptr) {
+        return;
+    }
+    const bool core12 = &chip->family == &Core12;
+    ProgramResult result{};
+    {
+        BoardBracket bracket;
+        chip->family.EnterProgramMode();
+        result = (core12 ? ProgramCore12 : ProgramCore14)(
+            FileImage.data(), chip->memoryWords, KeepChipCalibration, ProgressBarUpdater());
+    }
+    if (result.errors == 0) {
+        SetDlgItemText(Ctl::StatusLine, core12 ? QStringLiteral("Programming successful .")
+                                               : QStringLiteral("Programming successful."));
+    } else {
+        if (core12) {
+            SetDlgItemText(Ctl::StatusLine, QStringLiteral(" "));
+        }
+        if (result.configurationFailed) {
+            desktop_.Tell(QStringLiteral("Configuration Word ERROR !"), Desktop::Icon::None);
+        }
+        desktop_.Tell(QStringLiteral("%1 Programm ERRORS !").arg(result.errors),
+                      Desktop::Icon::None);
+    }
+    SetBarPosition(ProgressBar, -1);
+}
+
+void CProgrammerDlg::OnReadConfigWord() {
+    if (!ProgrammerFound() || SelectedChip(Desktop::Icon::None) == nullptr) {
+        return;
+    }
+    BoardBracket bracket;
+    ConfigFromChip = 1;
+    ReadConfigWord();
+    ConfigFromChip = 0;
+}
+
+void CProgrammerDlg::OnOscCal() {
+    if (!ProgrammerFound()) {
+        return;
+    }
+    WaitCursor wait;
+    if (const ChipInfo* chip = SelectedChip(Desktop::Icon::None)) {
+        BoardBracket bracket;
+        PowerUpAtAddressZero(*chip);
+        ReadOscCalibration(chip->calibrationAddress);
+    }
+}
+
+void CProgrammerDlg::OnChipTypeChange() {
+    const int index = ChipList->currentRow();
+    if (index < 0) {
+        return;
+    }
+    const QString name = ChipList->item(index)->text();
+    SetDlgItemText(Ctl::ChipName, name);
+    ChipListText = name;
+    ChipType = index + 1;
+    const ChipInfo& chip = *FindChip(ChipType);
+    SetFourteenBitOnlyHighlight(&chip.family == &Core12);
+    ConfigAddress = chip.configAddress;
+    CalibrationWord =
+        static_cast<std::uint16_t>(FileImage[static_cast<std::size_t>(ConfigAddress)]);
+    UpdateData(false);
+
+    MaxUsableAddress = chip.maxUsableAddress;
+    const int fill = LastUsedAddress * 100 / MaxUsableAddress;
+    SetBarPosition(MemoryFillBar, fill);
+    SetDlgItemText(Ctl::StatusLine,
+                   fill > 100 ? QStringLiteral("MEMORY FAILED !") : QStringLiteral(" "));
+
+    ConfigFromChip = 0;
+    ReadConfigWord();
+
+    const int calibration =
+        static_cast<int>(FileImage[static_cast<std::size_t>(MaxUsableAddress + 1)] & 0xFF);
+    ShowCalibration(calibration, QStringLiteral("Oscillator Calibration:"),
+                    QStringLiteral(" No Oscillator Calibration in File."), QStringLiteral(" "));
+    KeepChipCalibration = calibration == 0xFF;
+}
+
+void CProgrammerDlg::OnAutomatic() {
+    if (!ProgrammerFound()) {
+        return;
+    }
+    OnOscCal();
+    Pause(StepPauseMilliseconds);
+    OnErased();
+    Pause(StepPauseMilliseconds);
+    if (ChipNotEmpty && !desktop_.Ask(QStringLiteral("PIC not empty. Continue ?"))) {
+        return;
+    }
+    OnProgramm();
+    Pause(StepPauseMilliseconds);
+    if (VerifyAllowed) {
+        OnCompare();
+        Pause(StepPauseMilliseconds);
+    } else {
+        SetDlgItemText(Ctl::StatusLine, QStringLiteral("Code Protection! No Verification."));
+    }
+    OnReadConfigWord();
+    Pause(StepPauseMilliseconds);
+    OnOscCal();
+}
