@@ -14,12 +14,12 @@
 #include "bench/CountingDelays.h"
 #include "chip/ChipOperations.h"
 #include "chip/ChipTable.h"
+#include "image/IntelHex.h"
 #include "link/ProgrammerPort.h"
 #include "sim/SimulatedBoard.h"
 
 namespace {
 
-constexpr std::size_t ImageSlots = 0x2100;
 constexpr int OvershootSamples = 200;
 
 std::int64_t NowNs() {
