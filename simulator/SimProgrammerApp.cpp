@@ -1,0 +1,53 @@
+#include "simulator/SimProgrammerApp.h"
+
+#include <QTimer>
+#include <chrono>
+
+#include "app/ProgrammerDlg.h"
+#include "sim/SimulatedBoard.h"
+#include "simulator/SocketFile.h"
+#include "simulator/VirtualSocketWindow.h"
+
+namespace {
+
+constexpr std::uint16_t Lpt1 = 0x378;
+constexpr int WindowGap = 8;
+
+// The chip judges programming pulses by the time that really passed.
+std::int64_t SteadyNanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+SimProgrammerApp::SimProgrammerApp(QString socketPath) : socketPath_(std::move(socketPath)) {}
+
+SimProgrammerApp::~SimProgrammerApp() = default;
+
+PortIo& SimProgrammerApp::Port() {
+    if (board_ == nullptr) {
+        board_ = std::make_unique<SimulatedBoard>(SteadyNanoseconds, Lpt1);
+        std::optional<SocketContent> saved = ReadSocketFile(socketPath_);
+        if (!saved) {
+            saved = SocketContent{VirtualSocketWindow::NewChip(1)};
+        }
+        if (saved->chip) {
+            board_->Insert(std::move(*saved->chip));
+        }
+    }
+    return *board_;
+}
+
+void SimProgrammerApp::DialogCreated(CProgrammerDlg& dialog) {
+    Port();
+    // A window of the dialog's own, so that the running dialog does not block it; it goes with
+    // the dialog, while the board stays until the program ends.
+    auto* window = new VirtualSocketWindow(*board_, socketPath_, &dialog);
+    // Placed once the dialog is on the screen and its frame is known.
+    QTimer::singleShot(0, window, [window, &dialog] {
+        window->move(dialog.frameGeometry().topRight() + QPoint(WindowGap, 0));
+        window->show();
+    });
+}

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include "app/ProgrammerDlg.h"
+#include "sim/SimulatedBoard.h"
+#include "simulator/SimProgrammerApp.h"
+#include "simulator/SocketFile.h"
+#include "simulator/VirtualSocketWindow.h"
+#include "tests/app/QtPrinters.h"
+#include "tests/app/ScriptedDesktop.h"
+#include "tests/support/ScopedPortIo.h"
+
+namespace {
+
+// The application with its hooks in reach.
+class OpenSimProgrammerApp : public SimProgrammerApp {
+public:
+    using SimProgrammerApp::DialogCreated;
+    using SimProgrammerApp::SimProgrammerApp;
+    SimulatedBoard& Board() { return dynamic_cast<SimulatedBoard&>(Port()); }
+};
+
+class SimProgrammerAppTest : public ::testing::Test {
+protected:
+    QString SocketPath() const { return folder.filePath(QStringLiteral("virtual-socket.txt")); }
+    void WriteSocket(const QByteArray& bytes) {
+        QFile file(SocketPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QTemporaryDir folder;
+};
+
+TEST_F(SimProgrammerAppTest, TheBoardOnLpt1HoldsTheChipFromTheSocketFile) {
+    SimulatedChip chip = SimulatedChip::Factory(4, 0x3C);
+    chip.SetWord(0, 0x2805);
+    ASSERT_TRUE(WriteSocketFile(SocketPath(), &chip));
+    OpenSimProgrammerApp app(SocketPath());
+    SimulatedBoard& board = app.Board();
+    EXPECT_EQ(&app.Board(), &board) << "one board for the program's life";
+    EXPECT_EQ(board.Base(), 0x378);
+    ASSERT_NE(board.Chip(), nullptr);
+    EXPECT_EQ(board.Chip()->Type(), 4);
+    EXPECT_EQ(board.Chip()->Word(0), 0x2805);
+    EXPECT_EQ(board.Chip()->CalibrationWord(), 0x343C);
+}
+
+TEST_F(SimProgrammerAppTest, WithoutAReadableFileTheSocketHoldsANewBlank508) {
+    const struct {
+        const char* content;  // nullptr: no file
+        bool chip;
+    } rows[] = {{nullptr, true}, {"garbage\n", true}, {"chipsmith-socket 1\ntype none\n", false}};
+    for (const auto& row : rows) {
+        QFile::remove(SocketPath());
+        if (row.content != nullptr) {
+            WriteSocket(row.content);
+        }
+        OpenSimProgrammerApp app(SocketPath());
+        const SimulatedChip* chip = app.Board().Chip();
+        ASSERT_EQ(chip != nullptr, row.chip) << row.content;
+        if (chip != nullptr) {
+            EXPECT_EQ(chip->Type(), 1);
+            EXPECT_EQ(chip->Word(0), 0xFFF);
+            EXPECT_EQ(chip->CalibrationWord() & 0xF00, 0xC00) << "MOVLW";
+            EXPECT_NE(chip->CalibrationWord() & 0xFF, 0xFF);
+        }
+    }
+}
+
+TEST_F(SimProgrammerAppTest, TheProgrammerFindsTheBoardAndTheSocketWindowOpensToItsRight) {
+    OpenSimProgrammerApp app(SocketPath());
+    ScopedPortIo port(app.Board());
+    ScriptedDesktop desktop;
+    const QString settings = folder.filePath(QStringLiteral("Chipsmith.ini"));
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("000") == 3);
+    file.close();
+    CProgrammerDlg dialog(desktop, settings);
+    EXPECT_EQ(dialog.PortNumber, 1);
+    app.DialogCreated(dialog);
+    dialog.show();
+    QApplication::processEvents();
+
+    const auto* window = dialog.findChild<VirtualSocketWindow*>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isWindow());
+    EXPECT_GT(window->x(), dialog.frameGeometry().right());
+    EXPECT_EQ(window->y(), dialog.frameGeometry().top());
+    EXPECT_TRUE(ReadSocketFile(SocketPath())) << "the new chip is saved for the next start";
+}
+
+}  // namespace
