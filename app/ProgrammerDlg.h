@@ -7,6 +7,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 
 #include "app/Desktop.h"
@@ -149,6 +150,10 @@ private:
     Progress ProgressBarUpdater();
     void ShowCalibration(int value, const QString& labelWithValue, const QString& labelWithout,
                          const QString& textWithout);
+    // The common shape of Erased ?, Compare and Osc.Cal.: the guards, the wait cursor, the
+    // chip powered up at address 0, then the operation.
+    void RunAtAddressZero(Desktop::Icon noChipIcon,
+                          const std::function<void(const ChipInfo&)>& operation);
     // The operations behind Read, Erased ? and Compare, on a powered chip at address 0.
     void ReadChip(int n);
     void BlankCheck(int n);

@@ -107,16 +107,22 @@ void CProgrammerDlg::ReadChip(int n) {
     SetBarPosition(MemoryFillBar, LastUsedAddress * 100 / n);
 }
 
-void CProgrammerDlg::OnErased() {
+void CProgrammerDlg::RunAtAddressZero(Desktop::Icon noChipIcon,
+                                      const std::function<void(const ChipInfo&)>& operation) {
     if (!ProgrammerFound()) {
         return;
     }
     WaitCursor wait;
-    if (const ChipInfo* chip = SelectedChip(Desktop::Icon::Stop)) {
+    if (const ChipInfo* chip = SelectedChip(noChipIcon)) {
         BoardBracket bracket;
         PowerUpAtAddressZero(*chip);
-        BlankCheck(chip->calibrationAddress);
+        operation(*chip);
     }
+}
+
+void CProgrammerDlg::OnErased() {
+    RunAtAddressZero(Desktop::Icon::Stop,
+                     [this](const ChipInfo& chip) { BlankCheck(chip.calibrationAddress); });
 }
 
 void CProgrammerDlg::BlankCheck(int n) {
@@ -135,15 +141,7 @@ void CProgrammerDlg::BlankCheck(int n) {
 }
 
 void CProgrammerDlg::OnCompare() {
-    if (!ProgrammerFound()) {
-        return;
-    }
-    WaitCursor wait;
-    if (const ChipInfo* chip = SelectedChip(Desktop::Icon::None)) {
-        BoardBracket bracket;
-        PowerUpAtAddressZero(*chip);
-        VerifyChip();
-    }
+    RunAtAddressZero(Desktop::Icon::None, [this](const ChipInfo&) { VerifyChip(); });
 }
 
 void CProgrammerDlg::VerifyChip() {
@@ -208,15 +206,8 @@ void CProgrammerDlg::OnReadConfigWord() {
 }
 
 void CProgrammerDlg::OnOscCal() {
-    if (!ProgrammerFound()) {
-        return;
-    }
-    WaitCursor wait;
-    if (const ChipInfo* chip = SelectedChip(Desktop::Icon::None)) {
-        BoardBracket bracket;
-        PowerUpAtAddressZero(*chip);
-        ReadOscCalibration(chip->calibrationAddress);
-    }
+    RunAtAddressZero(Desktop::Icon::None,
+                     [this](const ChipInfo& chip) { ReadOscCalibration(chip.calibrationAddress); });
 }
 
 void CProgrammerDlg::OnChipTypeChange() {
