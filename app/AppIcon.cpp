@@ -14,7 +14,8 @@ const QColor PinSilver(192, 192, 192);
 const QColor LeverRed(255, 0, 0);
 const QColor White(255, 255, 255);
 
-// Drawn on a 32-unit grid and scaled, so both sizes show the same picture.
+// Drawn on a 32-unit grid and scaled, so both sizes show the same picture, in the sixteen
+// classic colours only.
 void Draw(QPainter& painter) {
     painter.setPen(Qt::NoPen);
     // The socket: a board-green base with a dark slot and its lever.
@@ -28,7 +29,6 @@ void Draw(QPainter& painter) {
     }
     // The chip with its notch and pin-1 dot.
     painter.fillRect(QRect(9, 6, 14, 22), ChipBlack);
-    painter.fillRect(QRect(10, 7, 12, 20), QColor(32, 32, 32));
     painter.setBrush(ChipGrey);
     painter.drawEllipse(QRect(14, 5, 4, 4));
     painter.fillRect(QRect(11, 9, 2, 2), White);
