@@ -7,6 +7,7 @@
 #include <QProgressBar>
 
 #include "app/BoardBracket.h"
+#include "app/CalibrationLabels.h"
 #include "app/ControlIds.h"
 #include "app/Desktop.h"
 #include "app/NotificationGuard.h"
@@ -94,8 +95,8 @@ void CProgrammerDlg::ReadChip(int n) {
     ConfigFromChip = 0;
 
     const int calibration = static_cast<int>(FileImage[static_cast<std::size_t>(n - 1)] & 0xFF);
-    ShowCalibration(calibration, QStringLiteral("Oscillator Calibration:"),
-                    QStringLiteral(" No Oscillator Calibration in EPROM."), QStringLiteral(" "));
+    ShowCalibration(calibration, CalibrationLabels::Value, CalibrationLabels::NoneInEpromOnRead,
+                    QStringLiteral(" "));
     KeepChipCalibration = calibration == 0xFF;
 
     // From the highest usable address down, as after a load, so a chip programmed up to its last
@@ -134,9 +135,8 @@ void CProgrammerDlg::BlankCheck(int n) {
     } else {
         SetDlgItemText(Ctl::StatusLine, QStringLiteral("PIC is empty ."));
     }
-    ShowCalibration(result.calibrationWord & 0xFF,
-                    QStringLiteral("Oscillator Calibration in EPROM:"),
-                    QStringLiteral(" No Oscillator Calibration in EPROM !"), QStringLiteral(" "));
+    ShowCalibration(result.calibrationWord & 0xFF, CalibrationLabels::ValueInEprom,
+                    CalibrationLabels::NoneInEpromOnCheck, QStringLiteral(" "));
     SetBarPosition(ProgressBar, -1);
 }
 
@@ -237,8 +237,8 @@ void CProgrammerDlg::OnChipTypeChange() {
 
     const int calibration =
         static_cast<int>(FileImage[static_cast<std::size_t>(MaxUsableAddress + 1)] & 0xFF);
-    ShowCalibration(calibration, QStringLiteral("Oscillator Calibration:"),
-                    QStringLiteral(" No Oscillator Calibration in File."), QStringLiteral(" "));
+    ShowCalibration(calibration, CalibrationLabels::Value, CalibrationLabels::NoneInFileOnChoice,
+                    QStringLiteral(" "));
     KeepChipCalibration = calibration == 0xFF;
 }
 

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QListWidget>
 
+#include "app/CalibrationLabels.h"
 #include "app/ControlIds.h"
 #include "app/Desktop.h"
 #include "app/FileLayer.h"
@@ -13,12 +14,6 @@
 #include "image/Calibration.h"
 #include "image/ChipInference.h"
 #include "image/DataFile.h"
-
-namespace {
-
-const QString NoCalibrationInFile = QStringLiteral("No Oscillator Calibration in File !");
-
-}  // namespace
 
 bool CProgrammerDlg::ReadDataFile(const QString& path) {
     const FileReadResult file = Files().ReadHead(path, MaxDataFileBytes);
@@ -68,13 +63,13 @@ void CProgrammerDlg::LoadDataText() {
                       });
     ConfigAddress = last;
 
-    SetDlgItemText(Ctl::CalibrationLabel, NoCalibrationInFile);
+    SetDlgItemText(Ctl::CalibrationLabel, CalibrationLabels::NoneInFile);
     CalibrationText = QStringLiteral(" ");
     const ChipInference inference = InferChip(FileImage.data(), last);
     ChipType = inference.chipType;
     if (inference.calibration >= 0) {
         CalibrationText = QString::fromStdString(CalibrationValueText(inference.calibration));
-        SetDlgItemText(Ctl::CalibrationLabel, QStringLiteral("Oscillator Calibration:"));
+        SetDlgItemText(Ctl::CalibrationLabel, CalibrationLabels::Value);
         KeepChipCalibration = false;
     }
 
@@ -83,7 +78,7 @@ void CProgrammerDlg::LoadDataText() {
         SetDlgItemText(Ctl::ChipName, QString::fromLatin1(NoChipName));
         LastUsedAddress = NoChipMaxUsableAddress;
         SetDlgItemText(Ctl::StatusLine, QStringLiteral("No Configuration Word in Hex-File !"));
-        SetDlgItemText(Ctl::CalibrationLabel, NoCalibrationInFile);
+        SetDlgItemText(Ctl::CalibrationLabel, CalibrationLabels::NoneInFile);
         CalibrationText = QStringLiteral("  ");
         SetFourteenBitOnlyHighlight(false);
         Cp0Checked = Cp1Checked = MclrChecked = WatchdogChecked = PowerUpTimerChecked = 0;

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 
+#include "app/CalibrationLabels.h"
 #include "app/ControlIds.h"
 #include "app/ProgrammerDlg.h"
 #include "chip/ChipTable.h"
@@ -57,18 +58,9 @@ void CProgrammerDlg::ReadOscCalibration(int count) {
     const std::uint16_t word =
         ReadCalibrationWord(count, [this](int position) { SetBarPosition(ProgressBar, position); });
     const int value = word & 0xFF;
-    if (value == 0xFF) {
-        SetDlgItemText(Ctl::CalibrationLabel,
-                       QStringLiteral("No Oscillator Calibration in EPROM !"));
-        CalibrationText = QStringLiteral("  ");
-        UpdateData(false);
-        KeepChipCalibration = false;
-    } else {
-        SetDlgItemText(Ctl::CalibrationLabel, QStringLiteral("Oscillator Calibration in EPROM:"));
-        CalibrationText = QString::fromStdString(CalibrationValueText(value));
-        UpdateData(false);
-        KeepChipCalibration = true;
-    }
+    ShowCalibration(value, CalibrationLabels::ValueInEprom, CalibrationLabels::NoneInEprom,
+                    QStringLiteral("  "));
+    KeepChipCalibration = value != 0xFF;
     SetBarPosition(ProgressBar, -1);
 }
 
@@ -164,7 +156,7 @@ void CProgrammerDlg::OnOscExtRCOut() {
 }
 
 void CProgrammerDlg::OnOscCalChange() {
-    SetDlgItemText(Ctl::CalibrationLabel, QStringLiteral("Oscillator Calibration:"));
+    SetDlgItemText(Ctl::CalibrationLabel, CalibrationLabels::Value);
     UpdateData(true);
     const int value = CalibrationValueFromText(CalibrationText.toStdString());
     if (const auto instruction = CalibrationInstruction(ChipType, value)) {

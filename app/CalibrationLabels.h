@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// The texts of the calibration label (control 1062), each written once. The blanks at the front
+// and the differing stops are the program's own.
+namespace CalibrationLabels {
+inline const QString Value = QStringLiteral("Oscillator Calibration:");
+inline const QString ValueInEprom = QStringLiteral("Oscillator Calibration in EPROM:");
+inline const QString NoneInEprom = QStringLiteral("No Oscillator Calibration in EPROM !");
+inline const QString NoneInEpromOnCheck = QStringLiteral(" No Oscillator Calibration in EPROM !");
+inline const QString NoneInEpromOnRead = QStringLiteral(" No Oscillator Calibration in EPROM.");
+inline const QString NoneInFile = QStringLiteral("No Oscillator Calibration in File !");
+inline const QString NoneInFileOnChoice = QStringLiteral(" No Oscillator Calibration in File.");
+}  // namespace CalibrationLabels
