@@ -5,7 +5,7 @@
 #include "app/ProgrammerDlg.h"
 #include "app/QtDesktop.h"
 #include "link/ParportIo.h"
-#include "link/ProgrammerPort.h"
+#include "link/ProgrammerLink.h"
 
 QString SettingsFilePath() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -26,16 +26,12 @@ PortIo& CProgrammerApp::Port() {
 void CProgrammerApp::DialogCreated(CProgrammerDlg&) {}
 
 int CProgrammerApp::RunMainDialog() {
-    static AbsentPortIo afterwards;
-    SetPortIo(Port());
+    // The board's link for the whole run; once it is gone nothing reaches the port any more.
+    InstalledLink link(Port());
     QtDesktop desktop;
-    {
-        CProgrammerDlg dialog(desktop, SettingsFilePath());
-        desktop.SetOwner(&dialog);
-        DialogCreated(dialog);
-        dialog.exec();
-    }
-    // Nothing may reach the port once the application is gone.
-    SetPortIo(afterwards);
+    CProgrammerDlg dialog(desktop, SettingsFilePath());
+    desktop.SetOwner(&dialog);
+    DialogCreated(dialog);
+    dialog.exec();
     return 0;
 }

@@ -6,7 +6,6 @@
 #include <QListWidget>
 #include <QProgressBar>
 
-#include "app/BoardBracket.h"
 #include "app/CalibrationLabels.h"
 #include "app/ControlIds.h"
 #include "app/Desktop.h"
@@ -14,6 +13,7 @@
 #include "app/ProgrammerDlg.h"
 #include "app/WaitCursor.h"
 #include "chip/ChipOperations.h"
+#include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
 #include "image/Calibration.h"
 #include "image/ChipInference.h"
@@ -26,14 +26,6 @@ const QString NoProgrammer = QStringLiteral("No Programmer !");
 const QString NoPicSelected = QStringLiteral("No PIC selected !");
 // Between the steps of Automatic.
 constexpr int StepPauseMilliseconds = 100;
-
-// Powers the chip up and steps it to program address 0.
-void PowerUpAtAddressZero(const ChipInfo& chip) {
-    chip.family.EnterProgramMode();
-    for (int i = 0; i < chip.family.incrementsToAddressZero; ++i) {
-        SendCommand(IncrementAddress);
-    }
-}
 
 }  // namespace
 
@@ -80,9 +72,7 @@ void CProgrammerDlg::OnRead() {
         FileCombo->setCurrentIndex(-1);  // the image no longer belongs to a listed file
     }
     if (const ChipInfo* chip = SelectedChip(Desktop::Icon::None)) {
-        BoardBracket bracket;
-        PowerUpAtAddressZero(*chip);
-        ReadChip(chip->memoryWords);
+        RunOnChip(chip->family, StartAt::AddressZero, [&] { ReadChip(chip->memoryWords); });
     }
     DataReadFromChip = true;
     HexTextLength = WriteIntelHex(ConfigAddress, FileImage.data(), HexText.data());
@@ -115,9 +105,7 @@ void CProgrammerDlg::RunAtAddressZero(Desktop::Icon noChipIcon,
     }
     WaitCursor wait;
     if (const ChipInfo* chip = SelectedChip(noChipIcon)) {
-        BoardBracket bracket;
-        PowerUpAtAddressZero(*chip);
-        operation(*chip);
+        RunOnChip(chip->family, StartAt::AddressZero, [&] { operation(*chip); });
     }
 }
 
@@ -171,14 +159,11 @@ void CProgrammerDlg::OnProgramm() {
     if (chip == nullptr) {
         return;
     }
-    const bool core12 = &chip->family == &Core12;
-    ProgramResult result{};
-    {
-        BoardBracket bracket;
-        chip->family.EnterProgramMode();
-        result = (core12 ? ProgramCore12 : ProgramCore14)(
-            FileImage.data(), chip->memoryWords, KeepChipCalibration, ProgressBarUpdater());
-    }
+    const bool core12 = !chip->family.Is14Bit();
+    const ProgramResult result = RunOnChip(chip->family, StartAt::PowerUp, [&] {
+        return (core12 ? ProgramCore12 : ProgramCore14)(FileImage.data(), chip->memoryWords,
+                                                        KeepChipCalibration, ProgressBarUpdater());
+    });
     if (result.errors == 0) {
         SetDlgItemText(Ctl::StatusLine, core12 ? QStringLiteral("Programming successful .")
                                                : QStringLiteral("Programming successful."));
@@ -199,7 +184,6 @@ void CProgrammerDlg::OnReadConfigWord() {
     if (!ProgrammerFound() || SelectedChip(Desktop::Icon::None) == nullptr) {
         return;
     }
-    BoardBracket bracket;
     ConfigFromChip = 1;
     ReadConfigWord();
     ConfigFromChip = 0;
@@ -220,7 +204,7 @@ void CProgrammerDlg::OnChipTypeChange() {
     ChipListText = name;
     ChipType = index + 1;
     const ChipInfo& chip = *FindChip(ChipType);
-    SetFourteenBitOnlyHighlight(&chip.family == &Core12);
+    SetFourteenBitOnlyHighlight(!chip.family.Is14Bit());
     ConfigAddress = chip.configAddress;
     CalibrationWord =
         static_cast<std::uint16_t>(FileImage[static_cast<std::size_t>(ConfigAddress)]);

@@ -19,7 +19,7 @@ constexpr int FourteenBitOnly[] = {Ctl::PowerOnTimer, Ctl::CodeProtect1, Ctl::Os
                                    Ctl::OscIntRCOut, Ctl::OscExtRCOut};
 
 bool IsCore14(int chipType) {
-    return &FamilyOf(chipType) == &Core14;
+    return FamilyOf(chipType).Is14Bit();
 }
 
 }  // namespace
@@ -33,7 +33,7 @@ void CProgrammerDlg::SetFourteenBitOnlyHighlight(bool on) {
 void CProgrammerDlg::ReadConfigWord() {
     VerifyAllowed = true;
     const ChipFamily& family = FamilyOf(ChipType);
-    const bool core14 = &family == &Core14;
+    const bool core14 = family.Is14Bit();
     if (!core14) {
         PowerUpTimerChecked = 0;
         Cp1Checked = 0;

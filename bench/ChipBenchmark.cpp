@@ -13,9 +13,10 @@
 
 #include "bench/CountingDelays.h"
 #include "chip/ChipOperations.h"
+#include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
 #include "image/IntelHex.h"
-#include "link/ProgrammerPort.h"
+#include "link/ProgrammerLink.h"
 #include "sim/SimulatedBoard.h"
 
 namespace {
@@ -37,16 +38,9 @@ std::vector<std::uint32_t> RandomImage(const ChipInfo& chip, std::mt19937& rando
     for (int k = 0; k <= chip.maxUsableAddress; ++k) {
         image[static_cast<std::size_t>(k)] = word(random);
     }
-    const std::uint32_t unprotected = &family == &Core12 ? 0x0008 : 0x3F60;
+    const std::uint32_t unprotected = family.Is14Bit() ? 0x3F60 : 0x0008;
     image[static_cast<std::size_t>(family.configAddress)] = word(random) | unprotected;
     return image;
-}
-
-void PowerUpAtWordZero(const ChipFamily& family) {
-    family.EnterProgramMode();
-    for (int i = 0; i < family.incrementsToAddressZero; ++i) {
-        SendCommand(IncrementAddress);
-    }
 }
 
 void PrintHeader() {
@@ -83,33 +77,34 @@ void BenchmarkChip(const ChipInfo& chip, CountingDelays& counting, std::mt19937&
     const ChipFamily& family = chip.family;
     SimulatedBoard board{NowNs};
     board.Insert(SimulatedChip::Factory(chip.chipType, 0x5A));
-    SetPortIo(board);
+    // This chip's board is the port until the next chip's.
+    InstalledLink link(board, board.Base());
     const std::vector<std::uint32_t> image = RandomImage(chip, random);
     std::vector<std::uint32_t> readBack(ImageSlots, 0xFFFF);
     const Progress progress = [](int) {};
 
     Measure(chip.name, "Read", board, counting, [&] {
-        PowerUpAtWordZero(family);
-        ReadChipWords(family, chip.memoryWords, readBack.data(), progress);
+        RunOnChip(family, StartAt::AddressZero,
+                  [&] { ReadChipWords(family, chip.memoryWords, readBack.data(), progress); });
         return std::to_string(chip.memoryWords) + " words";
     });
     Measure(chip.name, "Erased ?", board, counting, [&] {
-        PowerUpAtWordZero(family);
-        const BlankCheckResult result = BlankCheckWords(family, chip.calibrationAddress, progress);
+        const BlankCheckResult result = RunOnChip(family, StartAt::AddressZero, [&] {
+            return BlankCheckWords(family, chip.calibrationAddress, progress);
+        });
         return std::to_string(result.nonBlankWords) + " not blank";
     });
     Measure(chip.name, "Programm", board, counting, [&] {
-        family.EnterProgramMode();
-        const bool core12 = &family == &Core12;
-        const ProgramResult result =
-            core12 ? ProgramCore12(image.data(), chip.memoryWords, true, progress)
-                   : ProgramCore14(image.data(), chip.memoryWords, true, progress);
+        const ProgramResult result = RunOnChip(family, StartAt::PowerUp, [&] {
+            return (family.Is14Bit() ? ProgramCore14 : ProgramCore12)(
+                image.data(), chip.memoryWords, true, progress);
+        });
         return std::to_string(result.errors) + " errors";
     });
     Measure(chip.name, "Compare", board, counting, [&] {
-        PowerUpAtWordZero(family);
-        const VerifyResult result =
-            VerifyWords(family, image.data(), chip.maxUsableAddress + 1, true, progress);
+        const VerifyResult result = RunOnChip(family, StartAt::AddressZero, [&] {
+            return VerifyWords(family, image.data(), chip.maxUsableAddress + 1, true, progress);
+        });
         return std::to_string(result.differences) + " differences";
     });
 }
@@ -132,8 +127,6 @@ void PrintPauseOvershoot(Delays& real, int milliseconds) {
 }  // namespace
 
 int main() {
-    DataPortAddress = 0x378;
-    StatusPortAddress = 0x379;
     Delays& real = CurrentDelays();  // the system clock: nothing else installed one
     CountingDelays counting(real);
     SetDelays(counting);

@@ -3,6 +3,7 @@
 #include "chip/ChipOperations.h"
 
 #include "chip/ChipTable.h"
+#include "chip/Interruption.h"
 #include "link/Delays.h"
 #include "link/ProgrammerPort.h"
 
@@ -32,6 +33,7 @@ void ReadChipWords(const ChipFamily& family, int n, std::uint32_t* image,
                    const Progress& progress) {
     Pause(SettleMilliseconds);
     for (int k = 0; k < n; ++k) {
+        StopPoint(k);
         image[k] = ReadForced(family);
         SendCommand(IncrementAddress);
         Report(progress, k + 1, n);
@@ -45,6 +47,7 @@ BlankCheckResult BlankCheckWords(const ChipFamily& family, int n, const Progress
     Pause(SettleMilliseconds);
     BlankCheckResult result{0, 0};
     for (int k = 0; k < n; ++k) {
+        StopPoint(k);
         if (ReadForced(family) != 0xFFFF) {
             ++result.nonBlankWords;
         }
@@ -65,6 +68,7 @@ VerifyResult VerifyWords(const ChipFamily& family, const std::uint32_t* image, i
     }
     VerifyResult result{false, 0};
     for (int k = 0; k < count; ++k) {
+        StopPoint(k);
         const std::uint16_t expected = static_cast<std::uint16_t>(image[k] | family.ReadForceMask);
         if (ReadForced(family) != expected) {
             ++result.differences;

@@ -2,18 +2,73 @@
 
 #include "link/ProgrammerPort.h"
 
-const ChipFamily Core12{"Core12", 0x0FFF, 0xF000, 0xFFF, EnterProgramMode12Bit, 1, true, 0,
-                        // 1 ms pulses, 10 per program word, 12 for the configuration word
-                        1, 10, 12};
-const ChipFamily Core14{"Core14", 0x3FFF, 0xC000, 0x2007, EnterProgramMode14Bit, 0, false, 7,
-                        // 2 ms pulses, 3 per program word plus misses, 12 for the configuration
-                        2, 3, 12};
+const ChipFamily Core12{
+    /*name=*/"Core12",
+    /*wordBits=*/12,
+    /*wordMask=*/0x0FFF,
+    /*ReadForceMask=*/0xF000,
+    /*configAddress=*/0xFFF,
+    /*EnterProgramMode=*/EnterProgramMode12Bit,
+    /*incrementsToAddressZero=*/1,
+    /*configAtPowerUp=*/true,
+    /*incrementsFromConfigurationArea=*/0,
+    /*pulseMilliseconds=*/1,
+    /*pulsesPerWord=*/10,
+    /*configurationPulses=*/12,
+};
+
+const ChipFamily Core14{
+    /*name=*/"Core14",
+    /*wordBits=*/14,
+    /*wordMask=*/0x3FFF,
+    /*ReadForceMask=*/0xC000,
+    /*configAddress=*/0x2007,
+    /*EnterProgramMode=*/EnterProgramMode14Bit,
+    /*incrementsToAddressZero=*/0,
+    /*configAtPowerUp=*/false,
+    /*incrementsFromConfigurationArea=*/7,
+    /*pulseMilliseconds=*/2,
+    /*pulsesPerWord=*/3,  // plus one for each of these whose read-back missed
+    /*configurationPulses=*/12,
+};
 
 const std::array<ChipInfo, ChipCount> ChipTable{{
-    {1, "12c508", Core12, 512, 0x1FF, 510, 0xFFF},
-    {2, "12c509", Core12, 1024, 0x3FF, 1022, 0xFFF},
-    {3, "12c671", Core14, 1024, 0x3FF, 1022, 0x2007},
-    {4, "12c672", Core14, 2048, 0x7FF, 2046, 0x2007},
+    {
+        /*chipType=*/1,
+        /*name=*/"12c508",
+        /*family=*/Core12,
+        /*memoryWords=*/512,
+        /*calibrationAddress=*/0x1FF,
+        /*maxUsableAddress=*/510,
+        /*configAddress=*/0xFFF,
+    },
+    {
+        /*chipType=*/2,
+        /*name=*/"12c509",
+        /*family=*/Core12,
+        /*memoryWords=*/1024,
+        /*calibrationAddress=*/0x3FF,
+        /*maxUsableAddress=*/1022,
+        /*configAddress=*/0xFFF,
+    },
+    {
+        /*chipType=*/3,
+        /*name=*/"12c671",
+        /*family=*/Core14,
+        /*memoryWords=*/1024,
+        /*calibrationAddress=*/0x3FF,
+        /*maxUsableAddress=*/1022,
+        /*configAddress=*/0x2007,
+    },
+    {
+        /*chipType=*/4,
+        /*name=*/"12c672",
+        /*family=*/Core14,
+        /*memoryWords=*/2048,
+        /*calibrationAddress=*/0x7FF,
+        /*maxUsableAddress=*/2046,
+        /*configAddress=*/0x2007,
+    },
 }};
 
 const ChipInfo* FindChip(int chipType) {

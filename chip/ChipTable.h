@@ -8,7 +8,8 @@
 
 struct ChipFamily {
     const char* name;
-    // Bits a word has on this family's chips (0x0FFF or 0x3FFF).
+    // Bits a word has on this family's chips: 12 or 14 (wordMask 0x0FFF or 0x3FFF).
+    int wordBits;
     std::uint16_t wordMask;
     // OR-ed into every word read from the chip, so that a blank word is stored as 0xFFFF.
     std::uint16_t ReadForceMask;
@@ -30,6 +31,9 @@ struct ChipFamily {
     int pulsesPerWord;
     int configurationPulses;
 
+    // The 14-bit family (PIC12C671/672): a power-up timer, two protection fields, eight
+    // oscillator codes, and a configuration word reached through configuration memory.
+    bool Is14Bit() const { return wordBits == 14; }
     // An image word that programming leaves alone: every bit the chip has is 1.
     bool IsBlankForProgramming(std::uint32_t word) const { return (word & wordMask) == wordMask; }
 };

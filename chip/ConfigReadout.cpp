@@ -1,6 +1,8 @@
 #include "chip/ConfigReadout.h"
 
+#include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
+#include "chip/Interruption.h"
 #include "link/Delays.h"
 #include "link/ProgrammerPort.h"
 
@@ -17,25 +19,29 @@ std::uint16_t ReadWord() {
 }  // namespace
 
 std::uint16_t ReadConfigWordFromChip(const ChipFamily& family) {
-    family.EnterProgramMode();
-    if (!family.configAtPowerUp) {
-        Pause(SettleMilliseconds);
-        SendCommand(LoadConfiguration);
-        SendDataWord(0x3FFF);
-        for (int i = 0; i < family.incrementsFromConfigurationArea; ++i) {
-            SendCommand(IncrementAddress);
+    return RunOnChip(family, StartAt::PowerUp, [&] {
+        if (!family.configAtPowerUp) {
+            Pause(SettleMilliseconds);
+            SendCommand(LoadConfiguration);
+            SendDataWord(0x3FFF);
+            for (int i = 0; i < family.incrementsFromConfigurationArea; ++i) {
+                SendCommand(IncrementAddress);
+            }
         }
-    }
-    const std::uint16_t word = ReadWord() | family.ReadForceMask;
-    ExitProgramMode();
-    return word;
+        const std::uint16_t word = ReadWord() | family.ReadForceMask;
+        ExitProgramMode();
+        return word;
+    });
 }
 
 std::uint16_t ReadCalibrationWord(int count, const std::function<void(int)>& progress) {
     Pause(SettleMilliseconds);
     for (int i = 0; i < count; ++i) {
+        StopPoint(i);
         SendCommand(IncrementAddress);
-        progress((i + 1) * 100 / count);
+        if (progress) {
+            progress((i + 1) * 100 / count);
+        }
     }
     const std::uint16_t word = ReadWord();
     ExitProgramMode();

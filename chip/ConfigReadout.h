@@ -12,5 +12,5 @@ std::uint16_t ReadConfigWordFromChip(const ChipFamily& family);
 
 // The calibration word at the end of program memory: `count` increments from address 0, then a
 // read. Precondition: the board is powered and the chip addresses word 0. Powers the board down.
-// progress receives 100 * steps / count after each step.
+// progress, when it is not empty, receives 100 * steps / count after each step.
 std::uint16_t ReadCalibrationWord(int count, const std::function<void(int)>& progress);

@@ -19,6 +19,7 @@
 
 #include "chip/ChipOperations.h"
 #include "chip/ChipTable.h"
+#include "chip/Interruption.h"
 #include "link/Delays.h"
 #include "link/ProgrammerPort.h"
 
@@ -54,6 +55,7 @@ bool ReadsBack(const ChipFamily& family, std::uint16_t expected) {
 
 // Programs the configuration word at the chip's current address and reads it back.
 void ProgramConfiguration(const ChipFamily& family, std::uint16_t word, ProgramResult& result) {
+    StopPoint(family.configAddress);
     Pulses(family, word, family.configurationPulses);
     if (!ReadsBack(family, word)) {
         result.configurationFailed = true;
@@ -88,6 +90,7 @@ ProgramResult ProgramCore12(const std::uint32_t* image, int n, bool keepCalibrat
     ProgramResult result{0, false};
     ProgressAccumulator bar(progress, n);
     for (int k = 0; k < n; ++k) {
+        StopPoint(k);
         // Power-up leaves the chip at its configuration word; the first step wraps it to 0.
         SendCommand(IncrementAddress);
         if (!family.IsBlankForProgramming(image[k])) {
@@ -120,6 +123,7 @@ ProgramResult ProgramCore14(const std::uint32_t* image, int n, bool keepCalibrat
     ProgressAccumulator bar(progress, n);
     Pause(SettleMilliseconds);
     for (int k = 0; k < n; ++k) {
+        StopPoint(k);
         const std::uint16_t expected = Forced(family, image[k]);
         if (!family.IsBlankForProgramming(image[k])) {
             int misses = 0;

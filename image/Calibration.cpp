@@ -40,7 +40,7 @@ std::optional<CalibrationSlot> CalibrationInstruction(int chipType, int value) {
     if (chip == nullptr) {
         return std::nullopt;
     }
-    const std::uint16_t opcode = &chip->family == &Core12 ? Movlw12 : Retlw14;
+    const std::uint16_t opcode = chip->family.Is14Bit() ? Retlw14 : Movlw12;
     return CalibrationSlot{chip->calibrationAddress,
                            static_cast<std::uint16_t>(opcode | (value & 0xFF))};
 }

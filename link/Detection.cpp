@@ -1,61 +1,174 @@
 // Finding the board. It has no identification of its own; it returns its serial data line on the
 // port's Acknowledge input, so a port where Acknowledge follows D0 in both directions has the
-// board. Candidates are probed in a fixed order and a later hit replaces an earlier one, so 0x3BC
-// wins over 0x378, which wins over 0x278.
+// board. The standard candidates are probed in a fixed order and a later hit replaces an earlier
+// one, so 0x3BC wins over 0x378, which wins over 0x278. Only when none of them answers are the
+// machine's other ports (PCI and PCIe cards) probed, in their own order.
+
+#include "link/Detection.h"
+
+#include <cstdio>
 
 #include "link/Delays.h"
 #include "link/ProgrammerPort.h"
 
 namespace {
 
-struct Candidate {
-    std::uint16_t dataPort;
+struct Standard {
+    std::uint16_t base;
     int code;
+    const char* label;
 };
 
-constexpr Candidate Candidates[] = {{0x278, 2}, {0x378, 1}, {0x3BC, 3}};
+constexpr Standard Standards[] = {{0x278, 2, "LPT2"}, {0x378, 1, "LPT1"}, {0x3BC, 3, "LPT3"}};
+constexpr int OtherPortCode = 1;
 
-std::uint16_t DataPortForCode(int code) {
-    for (const Candidate& candidate : Candidates) {
-        if (candidate.code == code) {
-            return candidate.dataPort;
+// Each probe passes only when the board's loop-back holds: 0 passed, 0xFFFF failed.
+std::uint32_t ProbeResult = 0xFFFF;
+
+std::string HexBase(std::uint16_t base) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%X", base);
+    return text;
+}
+
+const Standard* StandardAt(std::uint16_t base) {
+    for (const Standard& standard : Standards) {
+        if (standard.base == base) {
+            return &standard;
         }
     }
-    return DataPortAddress;
+    return nullptr;
+}
+
+std::string DeviceOf(std::uint16_t base, const std::vector<PortInfo>& ports) {
+    for (const PortInfo& port : ports) {
+        if (port.base == base) {
+            return port.device;
+        }
+    }
+    return {};
+}
+
+enum class Outcome { Absent, Silent, Answered };
+
+// The loop-back probe on one port; leaves the link open there, the board powered down.
+Outcome Probe(std::uint16_t base) {
+    ProgrammerLink& link = CurrentLink();
+    link.Io().Out(base, 0x00);
+    ProbeResult = 0xFFFF;
+    Pause(5);
+    // An address with no port reads 0xFF whatever was written: never power it.
+    if (link.Open(base) == 0xFF) {
+        return Outcome::Absent;
+    }
+    EnterProgramMode12Bit();
+    Pause(10);
+    ClearDataBit(base);
+    Pause(10);
+    ProbeResult = CheckReturnLow();
+    if (ProbeResult == 0) {
+        SetDataBit(base);
+        Pause(10);
+        ProbeResult = CheckReturnHigh();
+    }
+    ExitProgramMode();
+    return ProbeResult == 0 ? Outcome::Answered : Outcome::Silent;
+}
+
+ProbeReport Probed(const PortInfo& port, Outcome outcome) {
+    ProbeReport report{PortLabel(port), port.base, port.device, {}};
+    if (outcome != Outcome::Answered) {
+        report.status = CurrentLink().Io().Status(port.base);
+        if (report.status.problem == PortProblem::None) {
+            // The backend knows of no reason: judge from what the port did.
+            report.status.problem =
+                outcome == Outcome::Absent ? PortProblem::NoPort : PortProblem::NoAnswer;
+        }
+    }
+    return report;
 }
 
 }  // namespace
 
+std::string PortLabel(const PortInfo& port) {
+    if (const Standard* standard = StandardAt(port.base)) {
+        return standard->label;
+    }
+    if (!port.device.empty()) {
+        return port.device.substr(port.device.find_last_of('/') + 1);
+    }
+    return HexBase(port.base);
+}
+
+BoardSearch SearchForBoard(int notFound) {
+    BoardSearch search{notFound, std::nullopt, {}};
+    const std::vector<PortInfo> ports = CurrentLink().Io().Ports();
+    for (const Standard& standard : Standards) {
+        const PortInfo port{standard.base, DeviceOf(standard.base, ports)};
+        const Outcome outcome = Probe(port.base);
+        search.probes.push_back(Probed(port, outcome));
+        if (outcome == Outcome::Answered) {
+            search.code = standard.code;
+            search.board = search.probes.back();
+        }
+    }
+    if (!search.board) {
+        for (const PortInfo& port : ports) {
+            if (StandardAt(port.base) != nullptr) {
+                continue;
+            }
+            const Outcome outcome = Probe(port.base);
+            search.probes.push_back(Probed(port, outcome));
+            if (outcome == Outcome::Answered) {
+                search.code = OtherPortCode;
+                search.board = search.probes.back();
+                break;
+            }
+        }
+    }
+    // Back to the board's port, or to the last standard candidate when there is none.
+    const std::uint16_t settle = search.board ? search.board->base : Standards[2].base;
+    if (CurrentLink().DataPort() != settle) {
+        CurrentLink().Open(settle);
+    }
+    return search;
+}
+
+BoardSearch ProbePort(const PortInfo& port, int notFound) {
+    BoardSearch search{notFound, std::nullopt, {}};
+    const Outcome outcome = Probe(port.base);
+    search.probes.push_back(Probed(port, outcome));
+    if (outcome == Outcome::Answered) {
+        const Standard* standard = StandardAt(port.base);
+        search.code = standard != nullptr && standard->code == 2 ? 2 : OtherPortCode;
+        search.board = search.probes.back();
+    }
+    return search;
+}
+
 int DetectProgrammer(int notFound) {
-    int result = notFound;
-    for (const Candidate& candidate : Candidates) {
-        CurrentPortIo().Out(candidate.dataPort, 0x00);
-        ProbeResult = 0xFFFF;
-        DataPortAddress = candidate.dataPort;
-        StatusPortAddress = static_cast<std::uint16_t>(candidate.dataPort + 1);
-        Pause(5);
-        // An address with no port reads 0xFF whatever was written: never power it.
-        if (CurrentPortIo().In(candidate.dataPort) == 0xFF) {
+    return SearchForBoard(notFound).code;
+}
+
+std::vector<std::string> DescribeProbes(const BoardSearch& search) {
+    std::vector<std::string> lines;
+    for (const ProbeReport& probe : search.probes) {
+        if (probe.status.problem == PortProblem::None) {
             continue;
         }
-        EnterProgramMode12Bit();
-        Pause(10);
-        ClearDataBit(candidate.dataPort);
-        Pause(10);
-        ProbeResult = CheckReturnLow();
-        if (ProbeResult == 0) {
-            SetDataBit(candidate.dataPort);
-            Pause(10);
-            ProbeResult = CheckReturnHigh();
+        std::string line = probe.label + " (" + HexBase(probe.base);
+        if (!probe.device.empty()) {
+            line += ", " + probe.device;
         }
-        ExitProgramMode();
-        if (ProbeResult == 0) {
-            result = candidate.code;
+        line += "): " + ProblemText(probe.status.problem, probe.base);
+        if (!probe.status.detail.empty()) {
+            line += " (" + probe.status.detail + ")";
         }
+        const std::string fix = ProblemFix(probe.status.problem);
+        if (!fix.empty()) {
+            line += "; " + fix;
+        }
+        lines.push_back(line);
     }
-    if (result == 1 || result == 2 || result == 3) {
-        DataPortAddress = DataPortForCode(result);
-    }
-    StatusPortAddress = static_cast<std::uint16_t>(DataPortAddress + 1);
-    return result;
+    return lines;
 }

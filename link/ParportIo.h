@@ -1,43 +1,70 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "link/PortIo.h"
 
+// The system calls ParportIo makes on a device node; tests stand in for the kernel with their own.
+class PpdevCalls {
+public:
+    virtual ~PpdevCalls() = default;
+    // -1 with errno set on failure, as the system calls.
+    virtual int Open(const char* path);
+    virtual int Ioctl(int fd, unsigned long request, void* argument);
+    virtual void Close(int fd);
+};
+
 // Port access through Linux's ppdev driver, so the program needs no root and no ioperm: the user
-// only has to be allowed to open /dev/parportN (group lp). The standard I/O bases 0x278, 0x378
-// and 0x3BC are mapped to the parport whose base-addr they are; each is opened and claimed
-// exclusively on first use. An address with no such port, or a port that cannot be opened or
-// claimed, behaves as absent: reads give 0xFF and writes are lost.
+// only has to be allowed to open /dev/parportN (group lp). An I/O base address is mapped to the
+// parport whose base-addr it is (on-board ports at 0x378, 0x278 or 0x3BC, PCI and PCIe cards
+// wherever the machine put them); each port is opened, claimed exclusively and set to drive its
+// data lines forward in compatibility mode on first use, and kept until the program ends. A port
+// that is missing or cannot be opened, claimed or set up behaves as absent (reads give 0xFF, writes
+// are lost), and Status tells why.
 class ParportIo final : public PortIo {
 public:
-    explicit ParportIo(std::string procRoot = "/proc/sys/dev/parport",
-                       std::string devRoot = "/dev");
+    explicit ParportIo(std::string procRoot = "/proc/sys/dev/parport", std::string devRoot = "/dev",
+                       PpdevCalls* calls = nullptr);
     ~ParportIo() override;
     ParportIo(const ParportIo&) = delete;
     ParportIo& operator=(const ParportIo&) = delete;
 
     std::uint8_t In(std::uint16_t address) override;
     void Out(std::uint16_t address, std::uint8_t value) override;
+    std::vector<PortInfo> Ports() override;
+    PortStatus Status(std::uint16_t base) override;
 
 private:
     struct Port {
-        std::uint16_t base;
+        PortInfo info;
         bool tried = false;
         int fd = -1;
+        PortStatus status;
         bool wrote = false;
         std::uint8_t lastData = 0;
     };
 
-    // The open port serving this address and the register offset in it, or nullptr.
+    void Scan();
+    // The port whose data or status register is at `address`, or nullptr.
+    Port* Find(std::uint16_t address);
+    // The same, opened and claimed on first use; nullptr when it cannot be used.
     Port* Serving(std::uint16_t address, int& offset);
+    void Claim(Port& port);
 
     std::string procRoot_;
     std::string devRoot_;
-    std::array<Port, 3> ports_{{{0x278}, {0x378}, {0x3BC}}};
+    PpdevCalls ownCalls_;
+    PpdevCalls* calls_;
+    bool scanned_ = false;
+    bool driverLoaded_ = false;
+    std::vector<Port> ports_;
 };
+
+// Every parport the machine lists under procRoot, in order of its number, with its I/O base and
+// device node (devRoot + "/parportN").
+std::vector<PortInfo> ListParports(const std::string& procRoot, const std::string& devRoot);
 
 // The device node of the parport whose I/O base is `base`, or an empty string when there is none.
 std::string FindParportDevice(std::uint16_t base, const std::string& procRoot,

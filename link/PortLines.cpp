@@ -23,80 +23,94 @@ constexpr std::uint8_t SupplyBFirst = DataBit | ClockBit | SupplyBBit;  // 0x0B
 
 constexpr int SupplySettlingIterations = 65536;
 
-AbsentPortIo absent;
-PortIo* io = &absent;
+ProgrammerLink& Link() {
+    return CurrentLink();
+}
 
-void ModifyDataRegister(std::uint16_t port, std::uint8_t set, std::uint8_t clear) {
-    const std::uint8_t value = io->In(port);
-    io->Out(port, static_cast<std::uint8_t>((value | set) & ~clear));
+// A probe of detection may name a port the link is not open at; that one is read from the port.
+void ModifyPort(std::uint16_t port, std::uint8_t set, std::uint8_t clear) {
+    if (port == Link().DataPort()) {
+        Link().ModifyData(set, clear);
+        return;
+    }
+    PortIo& io = Link().Io();
+    io.Out(port, static_cast<std::uint8_t>((io.In(port) | set) & ~clear));
+}
+
+bool AckSet() {
+    return (Link().ReadStatus() & AckBit) != 0;
 }
 
 }  // namespace
 
-std::uint16_t DataPortAddress = 0x3BC;
-std::uint16_t StatusPortAddress = 0x3BD;
-std::uint32_t ProbeResult = 0xFFFF;
+LinkAddress DataPortAddress(LinkAddress::Register::Data);
+LinkAddress StatusPortAddress(LinkAddress::Register::Status);
 
-void SetPortIo(PortIo& port) {
-    io = &port;
+LinkAddress::operator std::uint16_t() const {
+    return which_ == Register::Data ? Link().DataPort() : Link().StatusPort();
 }
 
-PortIo& CurrentPortIo() {
-    return *io;
+LinkAddress& LinkAddress::operator=(std::uint16_t address) {
+    if (which_ == Register::Data) {
+        Link().Open(address);
+    } else {
+        Link().SetStatusPort(address);
+    }
+    return *this;
 }
 
 void EnterProgramMode12Bit() {
-    io->Out(DataPortAddress, SupplyAFirst);
+    Link().WriteData(SupplyAFirst);
     BusyWait(SupplySettlingIterations);
-    io->Out(DataPortAddress, SupplyAFirst | SupplyBBit);
+    Link().WriteData(SupplyAFirst | SupplyBBit);
 }
 
 void EnterProgramMode14Bit() {
-    io->Out(DataPortAddress, SupplyBFirst);
+    Link().WriteData(SupplyBFirst);
     Pause(1);
-    ModifyDataRegister(DataPortAddress, LineBits, 0);
+    Link().ModifyData(LineBits, 0);
 }
 
 void ExitProgramMode() {
-    ModifyDataRegister(DataPortAddress, 0, static_cast<std::uint8_t>(~(DataBit | ClockBit)));
+    Link().ModifyData(0, static_cast<std::uint8_t>(~(DataBit | ClockBit)));
 }
 
 void SetDataLine(int logicLevel) {
     if (logicLevel != 0) {
-        ModifyDataRegister(DataPortAddress, 0, DataBit);
+        Link().ModifyData(0, DataBit);
     } else {
-        ModifyDataRegister(DataPortAddress, DataBit, 0);
+        Link().ModifyData(DataBit, 0);
     }
 }
 
 void ReleaseDataLine() {
-    ModifyDataRegister(DataPortAddress, 0, DataBit);
+    Link().ModifyData(0, DataBit);
 }
 
 void ClockHigh() {
-    ModifyDataRegister(DataPortAddress, 0, ClockBit);
+    Link().ModifyData(0, ClockBit);
 }
 
 void ClockLow() {
-    ModifyDataRegister(DataPortAddress, ClockBit, 0);
+    Link().ModifyData(ClockBit, 0);
 }
 
 int SampleDataLine() {
-    return (io->In(StatusPortAddress) & AckBit) != 0 ? 0 : 1;
+    return AckSet() ? 0 : 1;
 }
 
 void ClearDataBit(std::uint16_t port) {
-    ModifyDataRegister(port, 0, DataBit);
+    ModifyPort(port, 0, DataBit);
 }
 
 void SetDataBit(std::uint16_t port) {
-    ModifyDataRegister(port, DataBit, 0);
+    ModifyPort(port, DataBit, 0);
 }
 
 std::uint16_t CheckReturnLow() {
-    return (io->In(StatusPortAddress) & AckBit) == 0 ? 0 : 0xFFFF;
+    return AckSet() ? 0xFFFF : 0;
 }
 
 std::uint16_t CheckReturnHigh() {
-    return (io->In(StatusPortAddress) & AckBit) != 0 ? 0 : 0xFFFF;
+    return AckSet() ? 0 : 0xFFFF;
 }

@@ -1,9 +1,8 @@
 #pragma once
 
 // The programmer board on a PC parallel port: its lines, the serial programming frames and the
-// detection of the board. One board per process; the port addresses are module-wide state set by
-// DetectProgrammer. All port access goes through the installed PortIo, all waits through the
-// installed Delays.
+// detection of the board. Everything here works on the installed ProgrammerLink (its port backend,
+// its addresses and its shadow of the data register); every wait goes through the installed Delays.
 //
 // Line assignment (bit set in the data register -> effect at the chip):
 //   data   bit 0 (D0, pin 2)  serial data:   1 drives the line low, 0 releases it (reads 1)
@@ -11,12 +10,13 @@
 //   data   bit 2 (D2, pin 4)  supply switch A (1 on), raised first for the 12-bit chips
 //   data   bit 3 (D3, pin 5)  supply switch B (1 on), raised first for the 14-bit chips
 //   status bit 6 (Ack, pin 10) returned data: 1 when the data line is at logic 0
-// Every single-line change is a read-modify-write of the data register, so the other lines keep
-// their state; a standard port reads back the value last written.
+// Every single-line change is a read-modify-write of the link's shadow of the data register, so
+// the other lines keep their state.
 
 #include <cstdint>
 
 #include "link/PortIo.h"
+#include "link/ProgrammerLink.h"
 
 // Programming commands; only the low 6 bits go on the wire.
 constexpr std::uint16_t LoadConfiguration = 0;
@@ -26,15 +26,22 @@ constexpr std::uint16_t IncrementAddress = 6;
 constexpr std::uint16_t BeginProgramming = 8;
 constexpr std::uint16_t EndProgramming = 14;
 
-// Register addresses of the port the board is on (data = base, status = base + 1).
-extern std::uint16_t DataPortAddress;
-extern std::uint16_t StatusPortAddress;
-// Verdict of the detection probe in progress: 0 passed, 0xFFFF failed or not probed.
-extern std::uint32_t ProbeResult;
+// The registers of the port the installed link is on (data = base, status = base + 1). They read
+// as the link's addresses; assigning the data register's address opens the link there (one read
+// of the register into its shadow), assigning the status register's address sets it alone.
+class LinkAddress {
+public:
+    enum class Register { Data, Status };
+    explicit constexpr LinkAddress(Register which) : which_(which) {}
+    operator std::uint16_t() const;
+    LinkAddress& operator=(std::uint16_t address);
+    LinkAddress(const LinkAddress&) = delete;
 
-// Installs the port backend used from now on (until then every address is absent).
-void SetPortIo(PortIo& io);
-PortIo& CurrentPortIo();
+private:
+    Register which_;
+};
+extern LinkAddress DataPortAddress;
+extern LinkAddress StatusPortAddress;
 
 // Power sequences.
 void EnterProgramMode12Bit();
@@ -54,7 +61,8 @@ void SendDataWord(std::uint16_t word);
 std::uint16_t ReadDataWord();
 
 // Detection: probes 0x278, 0x378 and 0x3BC and returns 1 (LPT1, 0x378), 2 (LPT2, 0x278),
-// 3 (0x3BC) or notFound.
+// 3 (0x3BC) or notFound; when none answers, the machine's other ports, a board there counting as
+// 1. Detection.h tells where and why not.
 int DetectProgrammer(int notFound);
 void ClearDataBit(std::uint16_t port);
 void SetDataBit(std::uint16_t port);

@@ -15,12 +15,12 @@
 #include <optional>
 
 #include "app/ProgrammerDlg.h"
+#include "link/ProgrammerLink.h"
 #include "sim/SimulatedBoard.h"
 #include "sim/VirtualDelays.h"
 #include "tests/app/QtPrinters.h"
 #include "tests/app/ScriptedDesktop.h"
 #include "tests/support/FakePorts.h"
-#include "tests/support/ScopedPortIo.h"
 
 // The real dialog over a scripted desktop, a temporary settings folder and a fake port.
 class DialogFixture : public ::testing::Test {
@@ -39,7 +39,7 @@ protected:
         if (chip) {
             board.Insert(*chip);
         }
-        SetPortIo(board);
+        installedLink->SetIo(board);
     }
 
     void WriteFile(const QString& path, const QByteArray& bytes) {
@@ -68,7 +68,7 @@ protected:
     QTemporaryDir folder;
     ScriptedDesktop desktop;
     FakePorts ports;
-    ScopedPortIo installedPort{ports};
+    InstalledLink installedLink{ports};
     ScopedVirtualDelays delays;
     SimulatedBoard board{[this] { return delays.clock().Now(); }};
 };

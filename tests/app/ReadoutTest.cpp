@@ -1,4 +1,5 @@
 #include "app/ControlIds.h"
+#include "chip/ChipSession.h"
 #include "link/ProgrammerPort.h"
 #include "tests/app/DialogFixture.h"
 
@@ -28,13 +29,8 @@ protected:
     }
 
     void ReadCalibration(CProgrammerDlg& dialog) {
-        if (Is14Bit()) {
-            EnterProgramMode14Bit();
-        } else {
-            EnterProgramMode12Bit();
-            SendCommand(IncrementAddress);
-        }
-        dialog.ReadOscCalibration(CalibrationSteps());
+        RunOnChip(FamilyOf(Type()), StartAt::AddressZero,
+                  [&] { dialog.ReadOscCalibration(CalibrationSteps()); });
     }
 
     void ExpectPoweredDown() {

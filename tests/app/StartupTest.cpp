@@ -49,7 +49,7 @@ TEST_F(StartupTest, DetectionShowsWhichPortTheBoardIsOn) {
     for (const auto& row : rows) {
         FakePorts board;
         board.AddPort(row.base, FakePorts::Loopback);
-        ScopedPortIo plugged(board);
+        InstalledLink plugged(board);
         auto dialog = Start();
         EXPECT_EQ(dialog->PortNumber, row.port);
         EXPECT_EQ(dialog->DlgItemText(Ctl::ProgrammerStatus), QString::fromLatin1(row.text));

@@ -4,15 +4,17 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "chip/ChipOperations.h"
+#include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
+#include "link/ProgrammerLink.h"
 #include "link/ProgrammerPort.h"
 #include "sim/SimulatedBoard.h"
 #include "sim/VirtualDelays.h"
-#include "tests/support/ScopedPortIo.h"
 
 // The chip operations on the simulated board and a virtual clock, one chip type per test
 // (ChipType 1..4 as the parameter). The simulated chip is the judge of what reached it.
@@ -20,11 +22,7 @@ class ChipOpsTest : public ::testing::TestWithParam<int> {
 protected:
     static constexpr std::size_t ImageSlots = 0x2100;
 
-    void SetUp() override {
-        DataPortAddress = 0x378;
-        StatusPortAddress = 0x379;
-        Insert(SimulatedChip::Factory(GetParam(), 0x5A));
-    }
+    void SetUp() override { Insert(SimulatedChip::Factory(GetParam(), 0x5A)); }
 
     const ChipInfo& Info() const { return *FindChip(GetParam()); }
     const ChipFamily& Family() const { return Info().family; }
@@ -40,10 +38,7 @@ protected:
     }
     // Powered as the handlers do it: the family's sequence, then on to word 0 where it is needed.
     void PowerUp(bool toWordZero = true) {
-        Family().EnterProgramMode();
-        for (int i = 0; toWordZero && i < Family().incrementsToAddressZero; ++i) {
-            SendCommand(IncrementAddress);
-        }
+        powered.emplace(Family(), toWordZero ? StartAt::AddressZero : StartAt::PowerUp);
         pausesBefore = delays.clock().Pauses().size();
     }
     // The pauses asked for since PowerUp.
@@ -93,8 +88,9 @@ protected:
 
     ScopedVirtualDelays delays;
     SimulatedBoard board{[this] { return delays.clock().Now(); }};
-    ScopedPortIo installed{board};
+    InstalledLink installed{board, 0x378};
     std::vector<std::uint32_t> image = std::vector<std::uint32_t>(ImageSlots, 0xFFFF);
     std::vector<int> positions;
     std::size_t pausesBefore = 0;
+    std::optional<PoweredChip> powered;
 };

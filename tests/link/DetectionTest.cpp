@@ -2,10 +2,10 @@
 
 #include <vector>
 
+#include "link/ProgrammerLink.h"
 #include "link/ProgrammerPort.h"
 #include "sim/VirtualDelays.h"
 #include "tests/support/FakePorts.h"
-#include "tests/support/ScopedPortIo.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ protected:
     }
 
     FakePorts ports;
-    ScopedPortIo installed{ports};
+    InstalledLink installed{ports};
     ScopedVirtualDelays delays;
 };
 
@@ -96,7 +96,7 @@ TEST(DetectionTimingTest, PausesAreFiveTenTenTenPerProbedPort) {
     FakePorts ports;
     ports.AddPort(0x378, FakePorts::Loopback);
     ports.AddPort(0x3BC, RuleFor(At::PortAckStuckHigh));
-    ScopedPortIo installed{ports};
+    InstalledLink installed{ports};
     ScopedVirtualDelays delays;
     DetectProgrammer(NotFound);
     EXPECT_EQ(delays.clock().Pauses(), (std::vector<int>{5, 5, 10, 10, 10, 5, 10, 10}));
@@ -104,7 +104,7 @@ TEST(DetectionTimingTest, PausesAreFiveTenTenTenPerProbedPort) {
 
 TEST(DetectionTimingTest, ReturnsTheCallersNotFoundValue) {
     FakePorts ports;
-    ScopedPortIo installed{ports};
+    InstalledLink installed{ports};
     EXPECT_EQ(DetectProgrammer(-7), -7);
     EXPECT_EQ(DataPortAddress, 0x3BC);
 }

@@ -1,21 +1,17 @@
 #include <gtest/gtest.h>
 
 #include "link/Delays.h"
+#include "link/ProgrammerLink.h"
 #include "link/ProgrammerPort.h"
 #include "sim/SimulatedBoard.h"
 #include "sim/VirtualDelays.h"
-#include "tests/support/ScopedPortIo.h"
 
 namespace {
 
 // The link's frames against the simulated chip: what one side sends the other must understand.
 class FramesOnSimulatedChipTest : public ::testing::TestWithParam<int> {
 protected:
-    void SetUp() override {
-        DataPortAddress = 0x378;
-        StatusPortAddress = 0x379;
-        board.Insert(SimulatedChip::Factory(GetParam(), 0x5A));
-    }
+    void SetUp() override { board.Insert(SimulatedChip::Factory(GetParam(), 0x5A)); }
     bool Is14Bit() const { return GetParam() >= 3; }
     void PowerUpAtAddressZero() {
         if (Is14Bit()) {
@@ -39,7 +35,7 @@ protected:
 
     ScopedVirtualDelays delays;
     SimulatedBoard board{[this] { return delays.clock().Now(); }};
-    ScopedPortIo installed{board};
+    InstalledLink installed{board, 0x378};
 };
 
 TEST_P(FramesOnSimulatedChipTest, AWordWrittenIsTheWordReadBack) {
@@ -86,9 +82,7 @@ TEST_P(FramesOnSimulatedChipTest, DetectionFindsTheBoardOnLpt1) {
 TEST(FramesWithoutChipTest, AnEmptySocketReadsErasedWords) {
     ScopedVirtualDelays delays;
     SimulatedBoard board{[&] { return delays.clock().Now(); }};
-    ScopedPortIo installed{board};
-    DataPortAddress = 0x378;
-    StatusPortAddress = 0x379;
+    InstalledLink installed{board, 0x378};
     EnterProgramMode14Bit();
     SendCommand(ReadData);
     EXPECT_EQ(ReadDataWord(), 0x7FFF);

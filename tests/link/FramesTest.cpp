@@ -2,10 +2,10 @@
 
 #include <vector>
 
+#include "link/ProgrammerLink.h"
 #include "link/ProgrammerPort.h"
 #include "sim/VirtualDelays.h"
 #include "tests/support/FakePorts.h"
-#include "tests/support/ScopedPortIo.h"
 
 namespace {
 
@@ -14,9 +14,9 @@ using Bytes = std::vector<std::uint8_t>;
 class FramesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        DataPortAddress = 0x378;
-        StatusPortAddress = 0x379;
         ports.AddPort(0x378, FakePorts::Loopback, 0x0F);
+        installed->Open(0x378);
+        ports.ClearLog();
     }
 
     // Data-line levels the chip sees at each falling clock edge (when it latches).
@@ -35,7 +35,7 @@ protected:
     }
 
     FakePorts ports;
-    ScopedPortIo installed{ports};
+    InstalledLink installed{ports};
     ScopedVirtualDelays delays;
 };
 

@@ -4,13 +4,13 @@
 #include <QTemporaryDir>
 
 #include "app/ProgrammerDlg.h"
+#include "link/ProgrammerLink.h"
 #include "sim/SimulatedBoard.h"
 #include "simulator/SimProgrammerApp.h"
 #include "simulator/SocketFile.h"
 #include "simulator/VirtualSocketWindow.h"
 #include "tests/app/QtPrinters.h"
 #include "tests/app/ScriptedDesktop.h"
-#include "tests/support/ScopedPortIo.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ TEST_F(SimProgrammerAppTest, WithoutAReadableFileTheSocketHoldsANewBlank508) {
 
 TEST_F(SimProgrammerAppTest, TheProgrammerFindsTheBoardAndTheSocketWindowOpensToItsRight) {
     OpenSimProgrammerApp app(SocketPath());
-    ScopedPortIo port(app.Board());
+    InstalledLink port(app.Board());
     ScriptedDesktop desktop;
     const QString settings = folder.filePath(QStringLiteral("Chipsmith.ini"));
     QFile file(settings);

@@ -1,0 +1,34 @@
+#pragma once
+
+// The one way to run an operation on a chip: power it up the family's way, step it to the word the
+// operation starts at, run the operation's word loop, and power the board down on every path,
+// exceptions (an interrupted loop among them) included. The window's handlers, the command-line
+// program and the benchmark all go through it.
+
+#include <exception>
+#include <utility>
+
+#include "chip/ChipTable.h"
+#include "link/ProgrammerPort.h"
+
+enum class StartAt {
+    PowerUp,      // where power-up leaves the chip (a 12-bit chip at its configuration word)
+    AddressZero,  // program address 0
+};
+
+// Powers the chip up on construction; on destruction powers the board down if it is still
+// powered (the word loops power down themselves when they finish).
+class PoweredChip {
+public:
+    PoweredChip(const ChipFamily& family, StartAt start);
+    ~PoweredChip();
+    PoweredChip(const PoweredChip&) = delete;
+    PoweredChip& operator=(const PoweredChip&) = delete;
+};
+
+template <typename Operation>
+auto RunOnChip(const ChipFamily& family, StartAt start, Operation&& operation)
+    -> decltype(operation()) {
+    PoweredChip powered(family, start);
+    return std::forward<Operation>(operation)();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+// Stopping a chip operation part-way, at the user's request (Ctrl-C, SIGTERM, SIGHUP). A signal
+// handler only raises a flag; the word loops look at it before each word, so the word in hand is
+// finished with all its pulses, then the loop throws and the operation's bracket powers the board
+// down.
+
+#include <exception>
+
+// Async-signal-safe: only stores to a lock-free atomic.
+void RequestStop() noexcept;
+bool StopRequested() noexcept;
+void ClearStopRequest() noexcept;
+
+// Thrown by a word loop that stopped at a request; `address` is the chip address of the first word
+// it did not handle (the configuration word's slot when it stopped before that word).
+class OperationInterrupted : public std::exception {
+public:
+    explicit OperationInterrupted(int address) : address_(address) {}
+    int Address() const { return address_; }
+    const char* what() const noexcept override { return "operation interrupted"; }
+
+private:
+    int address_;
+};
+
+// Throws OperationInterrupted(address) when a stop was requested; called before each word.
+void StopPoint(int address);

@@ -1,0 +1,64 @@
+#include "link/ProgrammerLink.h"
+
+namespace {
+
+// The last of the standard candidates; where the addresses stand before any detection, and
+// after one that found nothing.
+constexpr std::uint16_t UnopenedDataPort = 0x3BC;
+constexpr std::uint8_t SupplyBits = 0x0C;
+
+AbsentPortIo absent;
+
+ProgrammerLink& DefaultLink() {
+    static ProgrammerLink link(absent);
+    return link;
+}
+
+ProgrammerLink* installed = nullptr;
+
+}  // namespace
+
+ProgrammerLink::ProgrammerLink(PortIo& io)
+    : io_(&io),
+      dataPort_(UnopenedDataPort),
+      statusPort_(static_cast<std::uint16_t>(UnopenedDataPort + 1)) {}
+
+std::uint8_t ProgrammerLink::Open(std::uint16_t dataPort) {
+    dataPort_ = dataPort;
+    statusPort_ = static_cast<std::uint16_t>(dataPort + 1);
+    shadow_ = io_->In(dataPort_);
+    return shadow_;
+}
+
+bool ProgrammerLink::Powered() const {
+    return (shadow_ & SupplyBits) != 0;
+}
+
+void ProgrammerLink::WriteData(std::uint8_t value) {
+    io_->Out(dataPort_, value);
+    shadow_ = value;
+}
+
+void ProgrammerLink::ModifyData(std::uint8_t set, std::uint8_t clear) {
+    WriteData(static_cast<std::uint8_t>((shadow_ | set) & ~clear));
+}
+
+std::uint8_t ProgrammerLink::ReadStatus() {
+    return io_->In(statusPort_);
+}
+
+ProgrammerLink& CurrentLink() {
+    return installed != nullptr ? *installed : DefaultLink();
+}
+
+InstalledLink::InstalledLink(PortIo& io) : link_(io), previous_(installed) {
+    installed = &link_;
+}
+
+InstalledLink::InstalledLink(PortIo& io, std::uint16_t dataPort) : InstalledLink(io) {
+    link_.Open(dataPort);
+}
+
+InstalledLink::~InstalledLink() {
+    installed = previous_;
+}

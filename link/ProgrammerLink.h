@@ -1,0 +1,80 @@
+#pragma once
+
+// The programmer board on one parallel port, as an object: the port backend, the addresses of the
+// port's data and status registers, and a shadow of the data register.
+//
+// Every change of a single line is a read-modify-write, but of the shadow: the data register is
+// read from the port once, when the link opens it, and from then on the link remembers what it
+// wrote. The port is ours alone (ppdev claims it exclusively), so nothing else changes it behind
+// our back, and every read the frames would spend on it is saved. What is written stays byte for
+// byte the same as reading the register back each time, because a standard port reads back the
+// value last written.
+//
+// The free functions of ProgrammerPort.h work on the link the program has installed (see
+// InstalledLink below).
+
+#include <cstdint>
+
+#include "link/PortIo.h"
+
+class ProgrammerLink {
+public:
+    // A link over io that is not yet open at any port: its addresses are those of the last
+    // candidate detection tries (0x3BC and 0x3BD), and its shadow is what an absent port reads.
+    explicit ProgrammerLink(PortIo& io);
+    ProgrammerLink(const ProgrammerLink&) = delete;
+    ProgrammerLink& operator=(const ProgrammerLink&) = delete;
+
+    // Points the link at the port whose data register is at dataPort (status at dataPort + 1) and
+    // reads the data register once into the shadow; returns what it read (0xFF: no port there).
+    std::uint8_t Open(std::uint16_t dataPort);
+    // The status register alone, for callers that set the two addresses one by one.
+    void SetStatusPort(std::uint16_t statusPort) { statusPort_ = statusPort; }
+    // Another backend from now on; the addresses and the shadow stay until the next Open.
+    void SetIo(PortIo& io) { io_ = &io; }
+
+    PortIo& Io() const { return *io_; }
+    std::uint16_t DataPort() const { return dataPort_; }
+    std::uint16_t StatusPort() const { return statusPort_; }
+    // The data register as the link last wrote (or opened) it.
+    std::uint8_t Shadow() const { return shadow_; }
+    // Either supply switch on, judged from the shadow.
+    bool Powered() const;
+
+    // Writes a whole value to the data register.
+    void WriteData(std::uint8_t value);
+    // Sets and clears bits of the data register, keeping the others.
+    void ModifyData(std::uint8_t set, std::uint8_t clear);
+    std::uint8_t ReadStatus();
+
+private:
+    PortIo* io_;
+    std::uint16_t dataPort_;
+    std::uint16_t statusPort_;
+    std::uint8_t shadow_ = 0xFF;
+};
+
+// The link the free functions use. Until a program installs its own, it is a link over a port
+// backend where every address is absent.
+ProgrammerLink& CurrentLink();
+
+// A link of its own over io, installed for the guard's life; the previous one comes back after.
+// The program installs one over its port for its whole run; tests install one over their fake or
+// simulated board.
+class InstalledLink {
+public:
+    // Not yet open at any port: detection opens the one it finds.
+    explicit InstalledLink(PortIo& io);
+    // Opened at dataPort at once.
+    InstalledLink(PortIo& io, std::uint16_t dataPort);
+    ~InstalledLink();
+    InstalledLink(const InstalledLink&) = delete;
+    InstalledLink& operator=(const InstalledLink&) = delete;
+
+    ProgrammerLink& operator*() { return link_; }
+    ProgrammerLink* operator->() { return &link_; }
+
+private:
+    ProgrammerLink link_;
+    ProgrammerLink* previous_;
+};

@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+#include <linux/parport.h>
+#include <linux/ppdev.h>
+#include <sys/ioctl.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "link/Detection.h"
+#include "link/ParportIo.h"
+#include "link/ProgrammerLink.h"
+#include "sim/VirtualDelays.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The kernel's side of ppdev for a few device nodes: what open and the claim answer, and for a
+// port that got claimed, a data register and a status register that returns the board's data line
+// when the board is plugged in.
+class FakeKernel final : public PpdevCalls {
+public:
+    struct Node {
+        int openError = 0;
+        int claimError = 0;
+        bool board = false;
+        unsigned char data = 0;
+        int mode = -1;
+        int direction = -1;
+        bool opened = false;
+    };
+
+    int Open(const char* path) override {
+        auto it = nodes.find(path);
+        if (it == nodes.end()) {
+            errno = ENOENT;
+            return -1;
+        }
+        if (it->second.openError != 0) {
+            errno = it->second.openError;
+            return -1;
+        }
+        it->second.opened = true;
+        fds[nextFd] = &it->second;
+        return nextFd++;
+    }
+
+    int Ioctl(int fd, unsigned long request, void* argument) override {
+        Node& node = *fds.at(fd);
+        auto* byte = static_cast<unsigned char*>(argument);
+        switch (request) {
+            case PPCLAIM:
+                if (node.claimError != 0) {
+                    errno = node.claimError;
+                    return -1;
+                }
+                return 0;
+            case PPSETMODE:
+                node.mode = *static_cast<int*>(argument);
+                return 0;
+            case PPDATADIR:
+                node.direction = *static_cast<int*>(argument);
+                return 0;
+            case PPWDATA:
+                node.data = *byte;
+                return 0;
+            case PPRDATA:
+                *byte = node.data;
+                return 0;
+            case PPRSTATUS:
+                *byte = node.board && (node.data & 0x01) ? 0x40 : 0x00;
+                return 0;
+            default:
+                return 0;
+        }
+    }
+
+    void Close(int) override {}
+
+    std::map<std::string, Node> nodes;
+    std::map<int, Node*> fds;
+    int nextFd = 10;
+};
+
+// A stand-in /proc/sys/dev/parport and /dev: ports are listed by their base-addr files, their
+// device nodes answer through the fake kernel.
+class CardDetectionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = fs::temp_directory_path() /
+               ("card-detection-" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(root);
+        fs::create_directories(Proc());
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    fs::path Proc() const { return root / "proc"; }
+    std::string Dev() const { return (root / "dev").string(); }
+
+    FakeKernel::Node& AddPort(int number, const std::string& baseAddr) {
+        const std::string name = "parport" + std::to_string(number);
+        fs::create_directories(Proc() / name);
+        std::ofstream(Proc() / name / "base-addr") << baseAddr;
+        return kernel.nodes[Dev() + "/" + name];
+    }
+
+    BoardSearch Search() {
+        ParportIo io(Proc().string(), Dev(), &kernel);
+        InstalledLink link(io);
+        return SearchForBoard(0xFFFF);
+    }
+
+    fs::path root;
+    FakeKernel kernel;
+    ScopedVirtualDelays delays;
+};
+
+TEST_F(CardDetectionTest, ABoardOnACardIsFoundWhenNoStandardPortAnswers) {
+    AddPort(0, "888\t1912\n");                              // 0x378, nothing plugged in
+    FakeKernel::Node& card = AddPort(2, "53264\t53256\n");  // 0xD010
+    card.board = true;
+    card.data = 0x5A;
+    AddPort(1, "59392\n");  // 0xE800, listed after the card's number is sorted in
+
+    const BoardSearch search = Search();
+    EXPECT_EQ(search.code, 1) << "used like a board on LPT1";
+    ASSERT_TRUE(search.board);
+    EXPECT_EQ(search.board->label, "parport2");
+    EXPECT_EQ(search.board->base, 0xD010);
+    EXPECT_EQ(search.board->device, Dev() + "/parport2");
+    // The standard three, then parport1 (0xE800, silent), then the card; nothing after the card.
+    ASSERT_EQ(search.probes.size(), 5u);
+    EXPECT_EQ(search.probes[0].status.problem, PortProblem::NoPort);
+    EXPECT_EQ(search.probes[1].status.problem, PortProblem::NoAnswer);
+    EXPECT_EQ(search.probes[1].device, Dev() + "/parport0");
+    EXPECT_EQ(search.probes[2].status.problem, PortProblem::NoPort);
+    EXPECT_EQ(search.probes[3].label, "parport1");
+    EXPECT_EQ(search.probes[3].status.problem, PortProblem::NoAnswer);
+    // A port left in another mode by its last user drives forward in compatibility mode.
+    EXPECT_EQ(card.mode, IEEE1284_MODE_COMPAT);
+    EXPECT_EQ(card.direction, 0);
+    EXPECT_EQ(card.data & 0x0C, 0) << "left powered down";
+}
+
+TEST_F(CardDetectionTest, AStandardBoardWinsAndCardsAreNotTouched) {
+    AddPort(0, "888\n").board = true;
+    FakeKernel::Node& card = AddPort(1, "53264\n");
+    const BoardSearch search = Search();
+    EXPECT_EQ(search.code, 1);
+    EXPECT_EQ(search.board->label, "LPT1");
+    EXPECT_FALSE(card.opened);
+}
+
+TEST_F(CardDetectionTest, EachUnusablePortSaysWhy) {
+    const struct {
+        const char* name;
+        int openError, claimError;
+        PortProblem problem;
+        const char* saying;  // in the line DescribeProbes gives
+    } rows[] = {
+        {"permission", EACCES, 0, PortProblem::PermissionDenied, "group lp"},
+        {"lp holds it", 0, ENXIO, PortProblem::Busy, "rmmod lp"},
+        {"no node", ENOENT, 0, PortProblem::NoDevice, "modprobe ppdev"},
+        {"refused", 0, EINVAL, PortProblem::Refused, "refused"},
+        {"silent", 0, 0, PortProblem::NoAnswer, "no answer"},
+    };
+    for (const auto& row : rows) {
+        kernel = FakeKernel();
+        FakeKernel::Node& lpt1 = AddPort(0, "888\n");
+        lpt1.openError = row.openError;
+        lpt1.claimError = row.claimError;
+        const BoardSearch search = Search();
+        EXPECT_EQ(search.code, 0xFFFF) << row.name;
+        ASSERT_EQ(search.probes.size(), 3u) << row.name;
+        EXPECT_EQ(search.probes[1].status.problem, row.problem) << row.name;
+        const std::vector<std::string> lines = DescribeProbes(search);
+        ASSERT_EQ(lines.size(), 3u);
+        EXPECT_EQ(lines[1].rfind("LPT1 (0x378, " + Dev() + "/parport0): ", 0), 0u) << lines[1];
+        EXPECT_NE(lines[1].find(row.saying), std::string::npos) << lines[1];
+        EXPECT_NE(lines[0].find("no port at 0x278"), std::string::npos) << lines[0];
+    }
+}
+
+TEST_F(CardDetectionTest, WithoutTheParallelPortDriverNothingIsThere) {
+    fs::remove_all(Proc());
+    const BoardSearch search = Search();
+    EXPECT_EQ(search.code, 0xFFFF);
+    for (const ProbeReport& probe : search.probes) {
+        EXPECT_EQ(probe.status.problem, PortProblem::NoDriver) << probe.label;
+    }
+    EXPECT_NE(DescribeProbes(search)[0].find("modprobe parport_pc"), std::string::npos);
+}
+
+TEST_F(CardDetectionTest, AChosenPortIsTheOnlyOneProbed) {
+    FakeKernel::Node& lpt1 = AddPort(0, "888\n");
+    lpt1.board = true;
+    FakeKernel::Node& card = AddPort(3, "53264\n");
+    card.board = true;
+    ParportIo io(Proc().string(), Dev(), &kernel);
+    InstalledLink link(io);
+    const BoardSearch search = ProbePort({0xD010, Dev() + "/parport3"}, 0xFFFF);
+    EXPECT_EQ(search.code, 1);
+    EXPECT_EQ(search.board->label, "parport3");
+    EXPECT_EQ(search.probes.size(), 1u);
+    EXPECT_FALSE(lpt1.opened);
+    EXPECT_EQ(CurrentLink().DataPort(), 0xD010);
+}
+
+}  // namespace
