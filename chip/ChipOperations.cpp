@@ -64,14 +64,16 @@ VerifyResult VerifyWords(const ChipFamily& family, const std::uint32_t* image, i
     Pause(SettleMilliseconds);
     if (!verifyAllowed) {
         ExitProgramMode();
-        return {true, 0};
+        return {true, 0, {}};
     }
-    VerifyResult result{false, 0};
+    VerifyResult result{false, 0, {}};
     for (int k = 0; k < count; ++k) {
         StopPoint(k);
         const std::uint16_t expected = static_cast<std::uint16_t>(image[k] | family.ReadForceMask);
-        if (ReadForced(family) != expected) {
+        const std::uint16_t word = ReadForced(family);
+        if (word != expected) {
             ++result.differences;
+            result.mismatches.push_back({k, word, expected});
         }
         Report(progress, k + 1, count);
         SendCommand(IncrementAddress);

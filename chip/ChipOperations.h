@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 struct ChipFamily;
 
@@ -33,9 +34,16 @@ struct BlankCheckResult {
 // reads the word at address n, the calibration word.
 BlankCheckResult BlankCheckWords(const ChipFamily& family, int n, const Progress& progress);
 
+struct WordMismatch {
+    int address;
+    std::uint16_t chip;      // as read, forced
+    std::uint16_t expected;  // the image's word, forced
+};
+
 struct VerifyResult {
     bool refused;  // code protection: nothing was read
     int differences;
+    std::vector<WordMismatch> mismatches;  // every differing word, in address order
 };
 
 // Compares chip addresses 0..count-1 with image slots 0..count-1, both forced. The caller passes

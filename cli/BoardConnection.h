@@ -1,0 +1,52 @@
+#pragma once
+
+// The board chipsmith-cli talks to: the machine's ports or the simulated board with chipsmith-sim's
+// virtual socket, optionally recorded for --trace, with the link installed over it and the board
+// found the way the options ask.
+
+#include <QString>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/CliEnvironment.h"
+#include "cli/CliOptions.h"
+#include "link/Detection.h"
+#include "link/ProgrammerLink.h"
+
+class SimulatedBoard;
+class VcdTracePortIo;
+
+class BoardConnection {
+public:
+    BoardConnection(const CliOptions& options, CliEnvironment& environment);
+    ~BoardConnection();
+    BoardConnection(const BoardConnection&) = delete;
+    BoardConnection& operator=(const BoardConnection&) = delete;
+
+    // Looks for the board. False when there is none usable; then `why` holds one line per reason,
+    // each with what to do, and the exit status is NoBoard.
+    bool Find(std::vector<std::string>& why);
+    // "board on LPT1 (0x378, /dev/parport0)"; after a successful Find.
+    std::string Where() const;
+
+    // The simulated socket's chip is loaded before each chip and saved after it, so chipsmith-sim
+    // and the next command see what this one did. Without --port sim both do nothing.
+    // An empty folder's socket gets a new blank chip of newChipType (1..4; 0 for a 12C508).
+    bool LoadSocket(int newChipType, std::string& why);
+    bool SaveSocket(std::string& why);
+    // The simulated chip's type, 0 for an empty socket or a real board.
+    int SocketChipType() const;
+
+    // Writes the --trace file, if one was asked for.
+    bool WriteTrace(std::string& why);
+
+private:
+    const CliOptions& options_;
+    CliEnvironment& environment_;
+    std::unique_ptr<PortIo> ports_;
+    std::unique_ptr<SimulatedBoard> simulated_;
+    std::unique_ptr<VcdTracePortIo> trace_;
+    std::optional<InstalledLink> link_;
+    std::optional<ProbeReport> board_;
+};

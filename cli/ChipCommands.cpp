@@ -1,0 +1,217 @@
+#include "cli/ChipCommands.h"
+
+#include <cstdio>
+
+#include "chip/ChipOperations.h"
+#include "chip/ChipSession.h"
+#include "chip/ChipTable.h"
+#include "chip/ConfigReadout.h"
+#include "cli/ConfigDescription.h"
+#include "cli/TerminalProgress.h"
+#include "image/Calibration.h"
+#include "image/ConfigWordPanel.h"
+#include "image/IntelHex.h"
+
+namespace {
+
+constexpr int NoCalibration = 0xFF;
+
+std::string Hex(int value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%0*X", digits, value);
+    return text;
+}
+
+int Digits(const ChipInfo& chip) {
+    return chip.family.Is14Bit() ? 4 : 3;
+}
+
+std::string CalibrationText(int value) {
+    return value == NoCalibration ? "no calibration value"
+                                  : "calibration " + CalibrationValueText(value);
+}
+
+int ReadCalibrationValue(CommandContext& context) {
+    const ChipInfo& chip = context.chip;
+    const std::uint16_t word = RunOnChip(chip.family, StartAt::AddressZero, [&] {
+        return ReadCalibrationWord(chip.calibrationAddress, context.progress.For("Calibration"));
+    });
+    return word & 0xFF;
+}
+
+struct Comparison {
+    bool codeProtected = false;
+    std::vector<std::string> lines;  // one per difference
+    int differences = 0;
+};
+
+// The program words 0 to the file's last used word and the configuration word; on a protected
+// chip the configuration word alone, since the program words read back as zeros.
+Comparison Compare(CommandContext& context, const std::vector<std::uint32_t>& image) {
+    const ChipInfo& chip = context.chip;
+    const ChipFamily& family = chip.family;
+    Comparison comparison;
+    const std::uint16_t chipConfig = ReadConfigWordFromChip(family);
+    comparison.codeProtected = IsCodeProtected(family.Is14Bit(), chipConfig);
+    auto differ = [&](int address, std::uint16_t onChip, std::uint16_t inFile) {
+        ++comparison.differences;
+        if (comparison.differences <= ListedDifferences) {
+            comparison.lines.push_back(Hex(address, 4) + ": chip " +
+                                       Hex(onChip & family.wordMask, Digits(chip)) + ", file " +
+                                       Hex(inFile & family.wordMask, Digits(chip)));
+        }
+    };
+    if (!comparison.codeProtected) {
+        const int count = LastUsedWord(chip, image) + 1;
+        const VerifyResult result = RunOnChip(family, StartAt::AddressZero, [&] {
+            return VerifyWords(family, image.data(), count, true,
+                               context.progress.For("Verifying"));
+        });
+        for (const WordMismatch& mismatch : result.mismatches) {
+            differ(mismatch.address, mismatch.chip, mismatch.expected);
+        }
+    }
+    const auto configSlot = static_cast<std::size_t>(family.configAddress);
+    const std::uint16_t fileConfig = static_cast<std::uint16_t>(image[configSlot]);
+    if ((chipConfig & family.wordMask) != (fileConfig & family.wordMask)) {
+        differ(family.configAddress, chipConfig, fileConfig);
+    }
+    if (comparison.differences > ListedDifferences) {
+        comparison.lines.push_back(
+            "... and " + std::to_string(comparison.differences - ListedDifferences) + " more");
+    }
+    return comparison;
+}
+
+std::string DifferenceSummary(const Comparison& comparison) {
+    std::string text = comparison.differences == 0
+                           ? std::string("chip and file equal")
+                           : std::to_string(comparison.differences) +
+                                 (comparison.differences == 1 ? " word differs" : " words differ");
+    if (comparison.codeProtected) {
+        text += " (code-protected chip: only the configuration word compared)";
+    }
+    return text;
+}
+
+}  // namespace
+
+ChipOutcome ReadChipCommand(CommandContext& context) {
+    const ChipInfo& chip = context.chip;
+    std::vector<std::uint32_t> image(ImageSlots, 0xFFFF);
+    RunOnChip(chip.family, StartAt::AddressZero, [&] {
+        ReadChipWords(chip.family, chip.memoryWords, image.data(), context.progress.For("Reading"));
+    });
+    image[static_cast<std::size_t>(chip.configAddress)] = ReadConfigWordFromChip(chip.family);
+    ChipOutcome outcome;
+    outcome.data = ChipHexText(chip, image);
+    const int calibration =
+        static_cast<int>(image[static_cast<std::size_t>(chip.calibrationAddress)] & 0xFF);
+    const int lastUsed = LastUsedWord(chip, image);
+    outcome.summary = "read " + std::string(chip.name) + ": size " + std::to_string(lastUsed + 1) +
+                      " words (last used " + Hex(lastUsed, 3) + "), " +
+                      CalibrationText(calibration);
+    return outcome;
+}
+
+ChipOutcome BlankCommand(CommandContext& context) {
+    const ChipInfo& chip = context.chip;
+    const BlankCheckResult result = RunOnChip(chip.family, StartAt::AddressZero, [&] {
+        return BlankCheckWords(chip.family, chip.calibrationAddress,
+                               context.progress.For("Blank check"));
+    });
+    ChipOutcome outcome;
+    outcome.passed = result.nonBlankWords == 0;
+    outcome.summary = (outcome.passed ? std::string("blank")
+                                      : "not blank: " + std::to_string(result.nonBlankWords) +
+                                            " words programmed") +
+                      ", " + CalibrationText(result.calibrationWord & 0xFF);
+    return outcome;
+}
+
+ChipOutcome VerifyCommand(CommandContext& context) {
+    const Comparison comparison = Compare(context, context.file.image);
+    ChipOutcome outcome;
+    outcome.passed = comparison.differences == 0;
+    outcome.details = comparison.lines;
+    outcome.summary =
+        (outcome.passed ? "verified: " : "verify failed: ") + DifferenceSummary(comparison);
+    return outcome;
+}
+
+ChipOutcome ProgramCommand(CommandContext& context) {
+    const ChipInfo& chip = context.chip;
+    std::vector<std::uint32_t> image = context.file.image;
+    const auto calibrationSlot = static_cast<std::size_t>(chip.calibrationAddress);
+    const auto configSlot = static_cast<std::size_t>(chip.family.configAddress);
+    ChipOutcome outcome;
+
+    // As Automatic does: a chip that holds a calibration value keeps it.
+    const int onChip = ReadCalibrationValue(context);
+    const bool keepCalibration = onChip != NoCalibration;
+    int calibration = onChip;
+    if (keepCalibration) {
+        if (context.options.calibration) {
+            context.warn("the chip holds calibration value " + CalibrationValueText(onChip) +
+                         " and keeps it; --calibration is not used");
+        }
+    } else if (context.options.calibration) {
+        calibration = *context.options.calibration;
+        const auto instruction = CalibrationInstruction(chip.chipType, calibration);
+        image[static_cast<std::size_t>(instruction->address)] = instruction->word;
+    } else if ((image[calibrationSlot] & 0xFF) != NoCalibration) {
+        calibration = static_cast<int>(image[calibrationSlot] & 0xFF);
+    } else if (UsesInternalOscillator(chip.family, static_cast<std::uint16_t>(image[configSlot]))) {
+        outcome.passed = false;
+        outcome.summary =
+            "not programmed: the chip holds no calibration value, the file gives "
+            "none, and its configuration word selects the internal RC oscillator; "
+            "give the value with --calibration XX";
+        return outcome;
+    }
+
+    context.programmingStarted = true;
+    const ProgramResult result = RunOnChip(chip.family, StartAt::PowerUp, [&] {
+        return (chip.family.Is14Bit() ? ProgramCore14 : ProgramCore12)(
+            image.data(), chip.memoryWords, keepCalibration, context.progress.For("Programming"));
+    });
+    const Comparison comparison = Compare(context, image);
+
+    outcome.passed = result.errors == 0 && comparison.differences == 0;
+    outcome.details = comparison.lines;
+    outcome.summary = std::string(outcome.passed ? "programmed" : "programming failed") + ", " +
+                      CalibrationText(calibration) + ", " + std::to_string(result.errors) +
+                      (result.errors == 1 ? " error" : " errors");
+    if (result.configurationFailed) {
+        outcome.summary += " (the configuration word among them)";
+    }
+    if (comparison.differences > 0 || comparison.codeProtected) {
+        outcome.summary += "; " + DifferenceSummary(comparison);
+    }
+    return outcome;
+}
+
+ChipOutcome AutoCommand(CommandContext& context) {
+    ChipOutcome blank = BlankCommand(context);
+    if (!blank.passed && !context.options.allowNonblank) {
+        blank.summary = "refused: " + blank.summary + " (--allow-nonblank programs it anyway)";
+        return blank;
+    }
+    return ProgramCommand(context);
+}
+
+ChipOutcome ConfigCommand(CommandContext& context) {
+    const ChipFamily& family = context.chip.family;
+    const std::vector<std::string> lines =
+        DescribeConfigWord(family, ReadConfigWordFromChip(family));
+    ChipOutcome outcome;
+    outcome.summary = lines.front();
+    outcome.details.assign(lines.begin() + 1, lines.end());
+    return outcome;
+}
+
+ChipOutcome OsccalCommand(CommandContext& context) {
+    ChipOutcome outcome;
+    outcome.summary = CalibrationText(ReadCalibrationValue(context));
+    return outcome;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+// What each chip command does to the chip in the socket, through the same word loops as the
+// window, and what it found. The board is found and the chip chosen before these run.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cli/CliOptions.h"
+#include "cli/HexFile.h"
+
+struct ChipInfo;
+class TerminalProgress;
+
+struct ChipOutcome {
+    bool passed = true;
+    std::vector<std::string> details;  // result lines before the summary (differences, fields)
+    std::string summary;               // "programmed, calibration 5A, 0 errors"
+    QByteArray data;                   // read: the Intel HEX text of the chip
+};
+
+struct CommandContext {
+    const ChipInfo& chip;
+    const CliOptions& options;
+    const LoadedImage& file;  // empty for the commands without a file
+    TerminalProgress& progress;
+    std::function<void(const std::string&)> warn;
+    // Set once the first programming pulse may have been given, for the message of a stop.
+    bool programmingStarted = false;
+};
+
+ChipOutcome ReadChipCommand(CommandContext& context);
+ChipOutcome BlankCommand(CommandContext& context);
+ChipOutcome VerifyCommand(CommandContext& context);
+ChipOutcome ProgramCommand(CommandContext& context);
+ChipOutcome AutoCommand(CommandContext& context);
+ChipOutcome ConfigCommand(CommandContext& context);
+ChipOutcome OsccalCommand(CommandContext& context);
+
+// How many differences verify lists one by one before it only counts the rest.
+constexpr int ListedDifferences = 20;

@@ -1,0 +1,26 @@
+#pragma once
+
+// What chipsmith-cli gets from the world around it; main gives the real things, tests their own.
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <istream>
+#include <memory>
+#include <ostream>
+
+class PortIo;
+
+struct CliEnvironment {
+    std::ostream& out;  // results
+    std::ostream& err;  // messages and the progress bar
+    std::istream& in;   // the answers to --repeat's question
+    bool errIsTerminal = false;
+    // chipsmith-sim's socket file, for --port sim.
+    QString socketPath;
+    // A steady clock in nanoseconds: the simulated chip judges its pulses by it, the progress bar
+    // and the trace read it.
+    std::function<std::int64_t()> clock;
+    // The machine's parallel ports (ppdev).
+    std::function<std::unique_ptr<PortIo>()> openPorts;
+};

@@ -1,0 +1,201 @@
+#include "cli/CliOptions.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include "chip/ChipTable.h"
+
+namespace {
+
+const QString Description = QStringLiteral(
+    "Reads, blank-checks, verifies and programs PIC12C508, PIC12C509, PIC12C671 and PIC12C672\n"
+    "chips on the Chipsmith programmer board, from a terminal.\n"
+    "\n"
+    "Commands:\n"
+    "%1\n"
+    "Exit status: 0 done; 1 the chip failed (not blank, differences, programming errors, no\n"
+    "calibration value where one was needed); 2 usage error or unreadable file; 3 no board or\n"
+    "the port cannot be used; 130 interrupted.");
+
+QString CommandList() {
+    QString text;
+    for (const CommandInfo& info : Commands()) {
+        const QString usage =
+            QString::fromLatin1(info.name) + (info.takesFile ? QStringLiteral(" FILE") : QString());
+        text += QStringLiteral("  %1 %2\n").arg(usage, -14).arg(QString::fromLatin1(info.summary));
+    }
+    return text;
+}
+
+int ChipFromName(const QString& name) {
+    for (const ChipInfo& chip : ChipTable) {
+        if (name.compare(QString::fromLatin1(chip.name), Qt::CaseInsensitive) == 0 ||
+            name.compare(QStringLiteral("pic") + QString::fromLatin1(chip.name),
+                         Qt::CaseInsensitive) == 0) {
+            return chip.chipType;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+const std::vector<CommandInfo>& Commands() {
+    static const std::vector<CommandInfo> commands = {
+        {Command::Detect, "detect", false, "find the board and say on which port"},
+        {Command::Read, "read", true, "read the whole chip into an Intel HEX file (- for stdout)"},
+        {Command::Blank, "blank", false, "check that the program memory is blank"},
+        {Command::Verify, "verify", true, "compare the chip with the file"},
+        {Command::Program, "program", true, "program the file, keeping the chip's calibration"},
+        {Command::Auto, "auto", true, "blank check, then program (a used chip is refused)"},
+        {Command::Config, "config", false, "show the configuration word and what it means"},
+        {Command::Osccal, "osccal", false, "show the oscillator calibration value"},
+    };
+    return commands;
+}
+
+QString ChipOptionName(int chipType) {
+    const ChipInfo* chip = FindChip(chipType);
+    return chip != nullptr ? QString::fromLatin1(chip->name) : QString();
+}
+
+ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(Description.arg(CommandList()));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption chip({QStringLiteral("c"), QStringLiteral("chip")},
+                                  QStringLiteral("The chip: 12c508, 12c509, 12c671 or 12c672. "
+                                                 "Commands with a FILE take it from the file."),
+                                  QStringLiteral("chip"));
+    const QCommandLineOption port(
+        {QStringLiteral("p"), QStringLiteral("port")},
+        QStringLiteral("The port: auto (default: LPT2, LPT1, LPT3, then other ports), lpt1, lpt2, "
+                       "lpt3, 0x278, 0x378, 0x3bc (any I/O base), /dev/parportN, or sim (the "
+                       "simulated board with chipsmith-sim's virtual socket)."),
+        QStringLiteral("port"), QStringLiteral("auto"));
+    const QCommandLineOption calibration(
+        QStringLiteral("calibration"),
+        QStringLiteral("The calibration value (hex) to program when the chip holds none; a chip "
+                       "that holds one keeps it."),
+        QStringLiteral("XX"));
+    const QCommandLineOption trace(
+        QStringLiteral("trace"),
+        QStringLiteral("Record every change of the board's lines as a Value Change Dump."),
+        QStringLiteral("FILE.vcd"));
+    const QCommandLineOption repeat(
+        QStringLiteral("repeat"),
+        QStringLiteral("For a batch: after each chip, wait for the next one (Enter; q to stop)."));
+    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
+                                   QStringLiteral("Errors only."));
+    const QCommandLineOption fast(
+        QStringLiteral("fast"),
+        QStringLiteral("Program with the chip maker's adaptive algorithm (100 us pulses)."));
+    const QCommandLineOption allowNonblank(
+        QStringLiteral("allow-nonblank"),
+        QStringLiteral("Let auto program a chip that is not blank."));
+    parser.addOptions({chip, port, calibration, trace, repeat, quiet, fast, allowNonblank});
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("What to do (see Commands above)."));
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("The Intel HEX file, for the commands that take "
+                                                "one."),
+                                 QStringLiteral("[FILE]"));
+
+    ParsedCommandLine parsed;
+    if (!parser.parse(arguments)) {
+        parsed.error = parser.errorText();
+        return parsed;
+    }
+    if (parser.isSet(help)) {
+        parsed.output = parser.helpText();
+        return parsed;
+    }
+    if (parser.isSet(version)) {
+        parsed.output = QCoreApplication::applicationName() + QLatin1Char(' ') +
+                        QCoreApplication::applicationVersion() + QLatin1Char('\n');
+        return parsed;
+    }
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty()) {
+        parsed.error = QStringLiteral("no command given (try --help)");
+        return parsed;
+    }
+    const CommandInfo* info = nullptr;
+    for (const CommandInfo& candidate : Commands()) {
+        if (positional[0] == QString::fromLatin1(candidate.name)) {
+            info = &candidate;
+        }
+    }
+    if (info == nullptr) {
+        parsed.error = QStringLiteral("unknown command \"%1\" (try --help)").arg(positional[0]);
+        return parsed;
+    }
+    CliOptions options;
+    options.command = info->command;
+    if (info->takesFile && positional.size() != 2) {
+        parsed.error = QStringLiteral("%1 needs a FILE").arg(positional[0]);
+        return parsed;
+    }
+    if (!info->takesFile && positional.size() != 1) {
+        parsed.error = QStringLiteral("%1 takes no FILE").arg(positional[0]);
+        return parsed;
+    }
+    if (info->takesFile) {
+        options.file = positional[1];
+    }
+    if (parser.isSet(chip)) {
+        options.chipType = ChipFromName(parser.value(chip));
+        if (options.chipType == 0) {
+            parsed.error = QStringLiteral(
+                               "unknown chip \"%1\": choose 12c508, 12c509, 12c671 or "
+                               "12c672")
+                               .arg(parser.value(chip));
+            return parsed;
+        }
+    }
+    const std::optional<PortChoice> portChoice = ParsePortChoice(parser.value(port).toStdString());
+    if (!portChoice) {
+        parsed.error = QStringLiteral(
+                           "unknown port \"%1\": choose auto, lpt1, lpt2, lpt3, an I/O "
+                           "base like 0x378, /dev/parportN or sim")
+                           .arg(parser.value(port));
+        return parsed;
+    }
+    options.port = *portChoice;
+    // Without a file there is nothing to tell the chip from, except the simulated socket's chip.
+    if (!info->takesFile && info->command != Command::Detect && options.chipType == 0 &&
+        options.port.kind != PortChoice::Kind::Simulated) {
+        parsed.error =
+            QStringLiteral("%1 needs --chip (12c508, 12c509, 12c671 or 12c672)").arg(positional[0]);
+        return parsed;
+    }
+    if (parser.isSet(calibration)) {
+        const QString text = parser.value(calibration);
+        bool ok = false;
+        const int value = text.toInt(&ok, 16);
+        if (!ok || value < 0 || value > 0xFE) {
+            parsed.error =
+                QStringLiteral("--calibration takes a hex value from 0 to FE, not \"%1\"")
+                    .arg(text);
+            return parsed;
+        }
+        options.calibration = value;
+    }
+    options.tracePath = parser.value(trace);
+    options.repeat = parser.isSet(repeat);
+    options.quiet = parser.isSet(quiet);
+    options.fast = parser.isSet(fast);
+    options.allowNonblank = parser.isSet(allowNonblank);
+    if (options.repeat && info->command == Command::Detect) {
+        parsed.error = QStringLiteral("--repeat is for the chip commands, not detect");
+        return parsed;
+    }
+    if (options.repeat && options.file == QStringLiteral("-")) {
+        parsed.error = QStringLiteral("--repeat cannot read every chip to standard output");
+        return parsed;
+    }
+    parsed.options = options;
+    return parsed;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+// chipsmith-cli's command line: the command table, the options, and their parsing. Nothing here
+// touches a port or a file.
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "link/PortChoice.h"
+
+enum class Command { Detect, Read, Blank, Verify, Program, Auto, Config, Osccal };
+
+struct CommandInfo {
+    Command command;
+    const char* name;
+    bool takesFile;
+    const char* summary;  // one line for --help
+};
+
+// Every command, in the order --help lists them.
+const std::vector<CommandInfo>& Commands();
+
+struct CliOptions {
+    Command command = Command::Detect;
+    QString file;      // empty for the commands without one; "-" is standard output for read
+    int chipType = 0;  // from --chip; 0: inferred from the file
+    PortChoice port;
+    std::optional<int> calibration;  // --calibration, 0..0xFF
+    QString tracePath;
+    bool repeat = false;
+    bool quiet = false;
+    bool fast = false;
+    bool allowNonblank = false;
+};
+
+struct ParsedCommandLine {
+    std::optional<CliOptions> options;  // set when a command is to run
+    QString output;                     // --help or --version text, for standard output
+    QString error;                      // a usage error, for standard error
+};
+
+// arguments[0] is the program's name, as QCoreApplication::arguments() gives it.
+ParsedCommandLine ParseCommandLine(const QStringList& arguments);
+
+// The name of a chip type (1..4) as the options spell it, e.g. "12c508".
+QString ChipOptionName(int chipType);

@@ -1,0 +1,307 @@
+#include "cli/CliRun.h"
+
+#include <QFile>
+#include <cstdio>
+#include <string>
+
+#include "chip/ChipTable.h"
+#include "chip/Interruption.h"
+#include "cli/BoardConnection.h"
+#include "cli/ChipCommands.h"
+#include "cli/ExitStatus.h"
+#include "cli/TerminalProgress.h"
+
+namespace {
+
+const char* const Program = "chipsmith-cli";
+
+std::string HexWord(int address) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", address);
+    return text;
+}
+
+class CliRun {
+public:
+    CliRun(const CliOptions& options, CliEnvironment& environment)
+        : options_(options),
+          env_(environment),
+          progress_(environment.err, environment.errIsTerminal && !options.quiet,
+                    environment.clock) {}
+
+    int Execute();
+
+private:
+    void Error(const std::string& text) {
+        progress_.Clear();
+        env_.err << Program << ": " << text << '\n' << std::flush;
+    }
+    void Info(const std::string& text) {
+        if (!options_.quiet) {
+            progress_.Clear();
+            env_.err << text << '\n' << std::flush;
+        }
+    }
+    // Results go to standard output, unless read sends the chip's text there.
+    std::ostream& Results() { return options_.file == QStringLiteral("-") ? env_.err : env_.out; }
+
+    bool PrepareFile();
+    bool ChooseChip(BoardConnection& board);
+    int RunChips(BoardConnection& board);
+    ChipOutcome RunOnce();
+    int NewChipType() const {
+        return options_.chipType != 0 ? options_.chipType : file_.inferredChip;
+    }
+    void Report(const ChipOutcome& outcome, int number);
+    bool Deliver(const ChipOutcome& outcome);
+    int Finish(BoardConnection& board, int status);
+
+    const CliOptions& options_;
+    CliEnvironment& env_;
+    TerminalProgress progress_;
+    LoadedImage file_;
+    const ChipInfo* chip_ = nullptr;
+    bool programmingStarted_ = false;
+};
+
+bool CliRun::PrepareFile() {
+    if (options_.file.isEmpty() || options_.command == Command::Read) {
+        return true;
+    }
+    file_ = LoadHexFile(options_.file);
+    if (!file_.error.isEmpty()) {
+        Error(file_.error.toStdString());
+        return false;
+    }
+    return true;
+}
+
+bool CliRun::ChooseChip(BoardConnection& board) {
+    int chipType = options_.chipType;
+    const std::string fileName = options_.file.toStdString();
+    if (!file_.image.empty()) {
+        if (chipType == 0 && file_.inferredChip == 0) {
+            Error(fileName +
+                  ": its last word is no configuration word, so the chip it is for "
+                  "cannot be told; give --chip");
+            return false;
+        }
+        if (chipType == 0) {
+            chipType = file_.inferredChip;
+        } else if (file_.inferredChip != 0 && file_.inferredChip != chipType) {
+            Info("warning: " + fileName + " looks like a file for the " +
+                 ChipOptionName(file_.inferredChip).toStdString() + "; going on with the " +
+                 ChipOptionName(chipType).toStdString() + " as --chip says");
+        } else if (file_.inferredChip == 0) {
+            Info("warning: " + fileName +
+                 " ends without a configuration word; the chip's stays "
+                 "as it is");
+        }
+    }
+    if (chipType == 0 && board.SocketChipType() != 0) {
+        chipType = board.SocketChipType();
+        Info("the virtual socket holds a " + ChipOptionName(chipType).toStdString());
+    }
+    if (chipType == 0) {
+        Error("which chip? give --chip (12c508, 12c509, 12c671 or 12c672)");
+        return false;
+    }
+    chip_ = FindChip(chipType);
+    const int inSocket = board.SocketChipType();
+    if (options_.port.kind == PortChoice::Kind::Simulated && inSocket != chipType) {
+        Info("warning: the virtual socket holds " +
+             (inSocket == 0 ? std::string("no chip")
+                            : "a " + ChipOptionName(inSocket).toStdString()) +
+             ", not a " + chip_->name + ": choose " + chip_->name +
+             " and New chip in chipsmith-sim's socket window");
+    }
+    return true;
+}
+
+ChipOutcome CliRun::RunOnce() {
+    CommandContext context{*chip_, options_, file_, progress_,
+                           [this](const std::string& text) { Info("warning: " + text); }};
+    using Runner = ChipOutcome (*)(CommandContext&);
+    const struct {
+        Command command;
+        Runner run;
+    } table[] = {
+        {Command::Read, ReadChipCommand}, {Command::Blank, BlankCommand},
+        {Command::Verify, VerifyCommand}, {Command::Program, ProgramCommand},
+        {Command::Auto, AutoCommand},     {Command::Config, ConfigCommand},
+        {Command::Osccal, OsccalCommand},
+    };
+    programmingStarted_ = false;
+    for (const auto& row : table) {
+        if (row.command == options_.command) {
+            try {
+                ChipOutcome outcome = row.run(context);
+                programmingStarted_ = context.programmingStarted;
+                return outcome;
+            } catch (...) {
+                programmingStarted_ = context.programmingStarted;
+                throw;
+            }
+        }
+    }
+    return {};
+}
+
+void CliRun::Report(const ChipOutcome& outcome, int number) {
+    progress_.Clear();
+    const std::string prefix = number > 0 ? "chip " + std::to_string(number) + ": " : "";
+    if (options_.quiet) {
+        if (!outcome.passed) {
+            Error(prefix + outcome.summary);
+            for (const std::string& line : outcome.details) {
+                env_.err << "  " << line << '\n';
+            }
+        }
+        return;
+    }
+    Results() << prefix << outcome.summary << '\n';
+    for (const std::string& line : outcome.details) {
+        Results() << "  " << line << '\n';
+    }
+    Results() << std::flush;
+}
+
+// read's text goes to its file (or standard output); false when it cannot be written.
+bool CliRun::Deliver(const ChipOutcome& outcome) {
+    if (options_.command != Command::Read) {
+        return true;
+    }
+    if (options_.file == QStringLiteral("-")) {
+        env_.out.write(outcome.data.constData(), outcome.data.size());
+        env_.out.flush();
+        return true;
+    }
+    QFile file(options_.file);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(outcome.data) != outcome.data.size() || !file.flush()) {
+        Error("cannot write " + options_.file.toStdString() + ": " +
+              file.errorString().toStdString());
+        return false;
+    }
+    return true;
+}
+
+int CliRun::Finish(BoardConnection& board, int status) {
+    progress_.Clear();
+    std::string why;
+    if (!board.SaveSocket(why)) {
+        Error(why);
+        status = status == ExitStatus::Done ? ExitStatus::NoBoard : status;
+    }
+    if (!board.WriteTrace(why)) {
+        Error(why);
+        status = status == ExitStatus::Done ? ExitStatus::Usage : status;
+    }
+    return status;
+}
+
+int CliRun::RunChips(BoardConnection& board) {
+    int number = 0;
+    int passed = 0;
+    int failed = 0;
+    int status = ExitStatus::Done;
+    const std::string passedWord =
+        options_.command == Command::Program || options_.command == Command::Auto ? "programmed"
+                                                                                  : "passed";
+    for (;;) {
+        ++number;
+        std::string why;
+        if (number > 1 && !board.LoadSocket(chip_->chipType, why)) {
+            Error(why);
+            return Finish(board, ExitStatus::NoBoard);
+        }
+        ChipOutcome outcome;
+        try {
+            outcome = RunOnce();
+        } catch (const OperationInterrupted& interrupted) {
+            Error("interrupted at word " + HexWord(interrupted.Address()) +
+                  (programmingStarted_ ? ": the chip is partly programmed" : ""));
+            return Finish(board, ExitStatus::Interrupted);
+        }
+        if (!Deliver(outcome)) {
+            return Finish(board, ExitStatus::Usage);
+        }
+        Report(outcome, options_.repeat ? number : 0);
+        outcome.passed ? ++passed : ++failed;
+        if (!outcome.passed) {
+            status = ExitStatus::ChipFailed;
+        }
+        if (!options_.repeat) {
+            return Finish(board, status);
+        }
+        // The board is unpowered between chips: every operation powers down when it ends.
+        if (!board.SaveSocket(why)) {
+            Error(why);
+        }
+        env_.err << "Put the next chip in the socket and press Enter (q to stop) " << std::flush;
+        std::string answer;
+        const bool answered = static_cast<bool>(std::getline(env_.in, answer));
+        if (StopRequested()) {
+            env_.err << '\n';
+            return Finish(board, ExitStatus::Interrupted);
+        }
+        if (!answered || answer == "q" || answer == "Q") {
+            if (!answered) {
+                env_.err << '\n';
+            }
+            break;
+        }
+    }
+    if (!options_.quiet) {
+        env_.out << passed << ' ' << passedWord << ", " << failed << " failed\n" << std::flush;
+    }
+    return Finish(board, status);
+}
+
+int CliRun::Execute() {
+    if (!PrepareFile()) {
+        return ExitStatus::Usage;
+    }
+    BoardConnection board(options_, env_);
+    std::string why;
+    if (!board.LoadSocket(NewChipType(), why)) {
+        Error(why);
+        return ExitStatus::NoBoard;
+    }
+    std::vector<std::string> reasons;
+    if (!board.Find(reasons)) {
+        Error("no programmer board found");
+        for (const std::string& reason : reasons) {
+            env_.err << "  " << reason << '\n';
+        }
+        return Finish(board, ExitStatus::NoBoard);
+    }
+    if (options_.command == Command::Detect) {
+        if (!options_.quiet) {
+            env_.out << board.Where() << '\n' << std::flush;
+        }
+        return Finish(board, ExitStatus::Done);
+    }
+    Info(board.Where());
+    if (!ChooseChip(board)) {
+        return Finish(board, ExitStatus::Usage);
+    }
+    return RunChips(board);
+}
+
+}  // namespace
+
+int RunCli(const QStringList& arguments, CliEnvironment& environment) {
+    const ParsedCommandLine parsed = ParseCommandLine(arguments);
+    if (!parsed.output.isEmpty()) {
+        environment.out << parsed.output.toStdString() << std::flush;
+        return ExitStatus::Done;
+    }
+    if (!parsed.options) {
+        environment.err << Program << ": " << parsed.error.toStdString() << '\n' << std::flush;
+        return ExitStatus::Usage;
+    }
+    ClearStopRequest();
+    CliRun run(*parsed.options, environment);
+    return run.Execute();
+}

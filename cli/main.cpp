@@ -1,0 +1,47 @@
+#include <signal.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <iostream>
+
+#include "chip/Interruption.h"
+#include "cli/CliRun.h"
+#include "cli/SocketAccess.h"
+#include "link/ParportIo.h"
+
+namespace {
+
+// Ctrl-C, SIGTERM and SIGHUP finish the word in hand, power the chip down and end with 130.
+// No SA_RESTART: a read of the --repeat answer returns at once.
+void InstallStopHandlers() {
+    struct sigaction action {};
+    action.sa_handler = [](int) { RequestStop(); };
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+std::int64_t SteadyNanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("chipsmith-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CHIPSMITH_VERSION));
+    InstallStopHandlers();
+    CliEnvironment environment{std::cout,
+                               std::cerr,
+                               std::cin,
+                               isatty(STDERR_FILENO) != 0,
+                               SocketStorePath(),
+                               SteadyNanoseconds,
+                               [] { return std::make_unique<ParportIo>(); }};
+    return RunCli(QCoreApplication::arguments(), environment);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+// Which port the user asked for on the command line: --port auto|lpt1|lpt2|lpt3|0xBASE|
+// /dev/parportN|sim.
+
+#include <optional>
+#include <string>
+
+#include "link/Detection.h"
+#include "link/PortIo.h"
+
+struct PortChoice {
+    enum class Kind {
+        Auto,       // detection: the standard addresses, then the machine's other ports
+        Base,       // the port at this I/O address
+        Device,     // the port with this device node
+        Simulated,  // the simulated board (chipsmith-cli only)
+    };
+    Kind kind = Kind::Auto;
+    std::uint16_t base = 0;
+    std::string device;
+};
+
+// Nothing when the text names no port; case does not matter for the names and the hex digits.
+std::optional<PortChoice> ParsePortChoice(const std::string& text);
+
+// The chosen port as the backend knows it: the device of a base, or the base of a device. Nothing
+// when a device is chosen that the backend does not list (then `why` says so).
+std::optional<PortInfo> ResolvePort(const PortChoice& choice, PortIo& io, std::string& why);
+
+// The port chosen outright for this run, or none: then FindBoard searches.
+void ChoosePort(std::optional<PortInfo> port);
+// How the program looks for its board: the chosen port alone, or SearchForBoard.
+BoardSearch FindBoard(int notFound);
