@@ -1,10 +1,14 @@
 #include "app/ProgrammerApp.h"
 
+#include <QCoreApplication>
 #include <QStandardPaths>
+#include <cstdio>
 
 #include "app/ProgrammerDlg.h"
 #include "app/QtDesktop.h"
+#include "app/StopSignals.h"
 #include "link/ParportIo.h"
+#include "link/PortChoice.h"
 #include "link/ProgrammerLink.h"
 
 QString SettingsFilePath() {
@@ -25,13 +29,41 @@ PortIo& CProgrammerApp::Port() {
 
 void CProgrammerApp::DialogCreated(CProgrammerDlg&) {}
 
+bool CProgrammerApp::ApplyChosenPort(PortIo& io) {
+    if (chosenPort_.isEmpty()) {
+        return true;
+    }
+    const std::optional<PortChoice> choice = ParsePortChoice(chosenPort_.toStdString());
+    std::string why;
+    std::optional<PortInfo> port;
+    if (!choice || choice->kind == PortChoice::Kind::Simulated) {
+        why = "--port " + chosenPort_.toStdString() +
+              ": give /dev/parportN, lpt1, lpt2, lpt3 or an I/O base like 0x378";
+    } else if (choice->kind != PortChoice::Kind::Auto) {
+        port = ResolvePort(*choice, io, why);
+    }
+    ChoosePort(port);
+    if (!why.empty()) {
+        std::fprintf(stderr, "chipsmith: %s\n", why.c_str());
+        return false;
+    }
+    return true;
+}
+
 int CProgrammerApp::RunMainDialog() {
     // The board's link for the whole run; once it is gone nothing reaches the port any more.
     InstalledLink link(Port());
+    ApplyChosenPort(Port());
     QtDesktop desktop;
     CProgrammerDlg dialog(desktop, SettingsFilePath());
     desktop.SetOwner(&dialog);
+    StopSignals stop([&dialog] {
+        // Also ends any message box the user has open; a running operation stops by itself.
+        dialog.done(CProgrammerDlg::InterruptedResult);
+        QCoreApplication::exit(CProgrammerDlg::InterruptedResult);
+    });
     DialogCreated(dialog);
-    dialog.exec();
-    return 0;
+    const int result = dialog.exec();
+    ChoosePort(std::nullopt);
+    return result == CProgrammerDlg::InterruptedResult ? result : 0;
 }

@@ -11,8 +11,11 @@ class CProgrammerApp {
 public:
     CProgrammerApp();
     virtual ~CProgrammerApp();
-    // Runs the main dialog until it closes; returns the process's exit code.
+    // Runs the main dialog until it closes; returns the process's exit code (130 when a stop
+    // signal ended it).
     int RunMainDialog();
+    // The port given with --port (/dev/parportN, lptN or an I/O base): only it is probed.
+    void SetChosenPort(const QString& port) { chosenPort_ = port; }
 
 protected:
     // The port the board is looked for on: the real ports through ppdev.
@@ -21,7 +24,12 @@ protected:
     virtual void DialogCreated(CProgrammerDlg& dialog);
 
 private:
+    // Resolves --port against the backend; false, with a message on standard error, when the
+    // port named is not one the machine has.
+    bool ApplyChosenPort(PortIo& io);
+
     std::unique_ptr<PortIo> port_;
+    QString chosenPort_;
 };
 
 // Where the settings file lives: the user's configuration folder.

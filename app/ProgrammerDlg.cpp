@@ -22,6 +22,7 @@
 #include "app/HelpFile.h"
 #include "app/NotificationGuard.h"
 #include "app/WaitCursor.h"
+#include "chip/Interruption.h"
 
 namespace {
 
@@ -80,6 +81,8 @@ CProgrammerDlg::CProgrammerDlg(Desktop& desktop, const QString& settingsPath, QW
     windowMenu_ = new QMenu(this);
     windowMenu_->addAction(QStringLiteral("Minimize"), this, [this] { OnSysCommand(SC_MINIMIZE); });
     windowMenu_->addAction(QStringLiteral("Close"), this, [this] { OnSysCommand(SC_CLOSE); });
+    windowMenu_->addAction(QStringLiteral("Search for the programmer again"), this,
+                           [this] { OnSearchProgrammer(); });
     auto* menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
     connect(menuKey, &QShortcut::activated, this,
             [this] { ShowWindowMenu(mapToGlobal(QPoint(0, 0))); });
@@ -194,8 +197,14 @@ void CProgrammerDlg::UpdateData(bool fromControls) {
 template <typename Handler>
 auto CProgrammerDlg::Notified(Handler handler) {
     return [this, handler] {
-        if (!ignoreNotifications_) {
+        if (ignoreNotifications_) {
+            return;
+        }
+        try {
             (this->*handler)();
+        } catch (const OperationInterrupted&) {
+            // The chip is powered down already; the user asked the program to end.
+            done(InterruptedResult);
         }
     };
 }

@@ -28,6 +28,9 @@ class CProgrammerDlg : public QDialog {
     Q_OBJECT
 
 public:
+    // The dialog's result when a stop signal ended it (as a shell reports a death by SIGINT).
+    static constexpr int InterruptedResult = 130;
+
     // Builds the dialog from its template and runs OnInitDialog: board detection through the
     // installed PortIo, the settings file at settingsPath and the reload of the selected file.
     CProgrammerDlg(Desktop& desktop, const QString& settingsPath, QWidget* parent = nullptr);
@@ -67,6 +70,8 @@ public:
     void OnOscExtRCOut();
     void OnOscCalChange();
     void OnHelp();
+    // The window-menu item "Search for the programmer again": detection without a restart.
+    void OnSearchProgrammer();
     // A window-menu command: the about item opens the about box, the rest are the window's own.
     void OnSysCommand(int command);
     // The window menu as it stands (Minimize, Close, and what OnInitDialog appended).
@@ -131,6 +136,8 @@ protected:
 
 private:
     void OnInitDialog();
+    // Detection: PortNumber, the status text, and why each port was passed over.
+    void FindProgrammer();
     void ReadSettingsFile();
     void ReloadSelectedFile();
     void AttachControls();

@@ -12,7 +12,6 @@
 #include "app/ProgrammerDlg.h"
 #include "chip/ChipTable.h"
 #include "image/DataFile.h"
-#include "link/ProgrammerPort.h"
 
 namespace {
 
@@ -43,12 +42,7 @@ void CProgrammerDlg::OnInitDialog() {
     ChipType = 0;
     VerifyAllowed = true;
     PortNumber = 0xFFFF;
-    PortNumber = DetectProgrammer(0xFFFF);
-    if (PortNumber == 1) {
-        SetDlgItemText(Ctl::ProgrammerStatus, QStringLiteral("PIC-Programmer on LPT1"));
-    } else if (PortNumber == 2) {
-        SetDlgItemText(Ctl::ProgrammerStatus, QStringLiteral("PIC-Programmer on LPT2"));
-    }
+    FindProgrammer();
 
     ReadSettingsFile();
 }

@@ -3,6 +3,7 @@
 #include <QProgressBar>
 
 #include "app/ControlIds.h"
+#include "chip/Interruption.h"
 #include "tests/app/DialogFixture.h"
 
 namespace {
@@ -347,6 +348,32 @@ TEST_F(ChipCommandsTest, OpenAutomaticReadExitSaveGivesBackTheFilesWords) {
     }
     EXPECT_EQ(saved[0x7FF], 0xF43Cu);
     EXPECT_EQ(saved[0x2007] & 0x3FFF, original[0x2007]);
+}
+
+}  // namespace
+
+namespace {
+
+// A stop signal during Programm: the word in hand is finished, the chip is powered down and the
+// window closes with the stop's result, which becomes the program's exit status.
+TEST_F(ChipCommandsTest, AStopDuringProgrammPowersDownAndClosesTheWindow) {
+    StartWith(SimulatedChip::Factory(1, 0x5A));
+    Open(DataFile("blink508.hex"));
+    dialog->show();
+    QObject::connect(dialog->ProgressBar, &QProgressBar::valueChanged, [](int value) {
+        if (value >= 50) {
+            RequestStop();
+        }
+    });
+    desktop.answers = {true};
+    qobject_cast<QAbstractButton*>(dialog->DlgItem(Ctl::Programm))->click();
+    ClearStopRequest();
+
+    EXPECT_EQ(dialog->result(), CProgrammerDlg::InterruptedResult);
+    EXPECT_FALSE(dialog->isVisible());
+    ExpectBoardDownAndClean();
+    EXPECT_NE(board.Chip()->Word(0), 0xFFF) << "the first words were programmed";
+    EXPECT_EQ(board.Chip()->ConfigWord(), 0xFFF) << "nothing after the stop";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QProgressBar>
 
 #include "app/ControlIds.h"
+#include "link/ProgrammerPort.h"
 #include "tests/app/DialogFixture.h"
 
 namespace {
@@ -123,11 +124,43 @@ TEST_F(StartupTest, AFileLongerThanThirteenThousandBytesIsReadToThatLength) {
 TEST_F(StartupTest, TheWindowMenuEndsWithASeparatorAndTheAboutItem) {
     auto dialog = Start();
     const QList<QAction*> actions = dialog->WindowMenu()->actions();
-    ASSERT_EQ(actions.size(), 4);
+    ASSERT_EQ(actions.size(), 5);
     EXPECT_EQ(actions[0]->text(), QStringLiteral("Minimize"));
     EXPECT_EQ(actions[1]->text(), QStringLiteral("Close"));
-    EXPECT_TRUE(actions[2]->isSeparator());
-    EXPECT_EQ(actions[3]->text(), QStringLiteral("Info about Chipsmith..."));
+    EXPECT_EQ(actions[2]->text(), QStringLiteral("Search for the programmer again"));
+    EXPECT_TRUE(actions[3]->isSeparator());
+    EXPECT_EQ(actions[4]->text(), QStringLiteral("Info about Chipsmith..."));
+}
+
+TEST_F(StartupTest, ABoardOnACardIsFoundAndNamedByItsParport) {
+    FakePorts machine;
+    machine.AddListedPort(0xD010, "/dev/parport2", FakePorts::Loopback);
+    InstalledLink plugged(machine);
+    auto dialog = Start();
+    EXPECT_EQ(dialog->PortNumber, 1);
+    EXPECT_EQ(dialog->DlgItemText(Ctl::ProgrammerStatus),
+              QStringLiteral("PIC-Programmer on parport2"));
+    EXPECT_EQ(DataPortAddress, 0xD010);
+}
+
+TEST_F(StartupTest, SearchingAgainFindsABoardPluggedInLaterAndSaysWhyNotBefore) {
+    auto dialog = Start();
+    const QWidget* status = dialog->DlgItem(Ctl::ProgrammerStatus);
+    EXPECT_EQ(dialog->PortNumber, 0xFFFF);
+    EXPECT_TRUE(status->toolTip().contains(QStringLiteral("LPT1 (0x378): no port at 0x378")))
+        << status->toolTip().toStdString();
+
+    PlugBoardIntoLpt1();
+    dialog->WindowMenu()->actions()[2]->trigger();
+    EXPECT_EQ(dialog->PortNumber, 1);
+    EXPECT_EQ(dialog->DlgItemText(Ctl::ProgrammerStatus), QStringLiteral("PIC-Programmer on LPT1"));
+
+    ports.AddPort(0x378, [](std::uint8_t) { return std::uint8_t{0x00}; });  // unplugged again
+    dialog->OnSearchProgrammer();
+    EXPECT_EQ(dialog->PortNumber, 0xFFFF);
+    EXPECT_EQ(dialog->DlgItemText(Ctl::ProgrammerStatus),
+              QStringLiteral("Pic-Programmer not found !"));
+    EXPECT_TRUE(status->toolTip().contains(QStringLiteral("no answer to the probe at 0x378")));
 }
 
 }  // namespace

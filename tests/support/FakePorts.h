@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "link/PortIo.h"
@@ -19,6 +20,13 @@ public:
     void AddPort(std::uint16_t base, StatusRule status, std::uint8_t data = 0x00) {
         ports_[base] = Port{data, std::move(status)};
     }
+    // A port the machine lists with a device node, as a PCI card's is; detection probes listed
+    // ports beyond the standard addresses.
+    void AddListedPort(std::uint16_t base, const std::string& device, StatusRule status) {
+        AddPort(base, std::move(status));
+        listed_.push_back({base, device});
+    }
+    std::vector<PortInfo> Ports() override { return listed_; }
 
     std::uint8_t In(std::uint16_t address) override {
         log_.push_back({'R', address, 0});
@@ -67,5 +75,6 @@ private:
         return it == ports_.end() ? nullptr : &it->second;
     }
     std::map<std::uint16_t, Port> ports_;
+    std::vector<PortInfo> listed_;
     std::vector<Access> log_;
 };

@@ -1,0 +1,51 @@
+// Where the board is: detection at start-up and again on the user's request, with the reasons each
+// port was passed over in the status line's tooltip and on standard error.
+
+#include <QLabel>
+#include <QStringList>
+#include <cstdio>
+
+#include "app/ControlIds.h"
+#include "app/ProgrammerDlg.h"
+#include "app/WaitCursor.h"
+#include "link/PortChoice.h"
+
+namespace {
+
+const QString NotFoundText = QStringLiteral("Pic-Programmer not found !");
+// The window treats a board at 0x3BC as no board; say so, since the probe did find it.
+const QString At3BCText = QStringLiteral(
+    "LPT3 (0x3BC): a board answers here, but this program uses only LPT1, LPT2 "
+    "and the other parallel ports");
+
+}  // namespace
+
+void CProgrammerDlg::FindProgrammer() {
+    const BoardSearch search = FindBoard(0xFFFF);
+    PortNumber = search.code;
+    auto* status = qobject_cast<QLabel*>(DlgItem(Ctl::ProgrammerStatus));
+    if (PortNumber == 1 || PortNumber == 2) {
+        SetDlgItemText(Ctl::ProgrammerStatus,
+                       QStringLiteral("PIC-Programmer on %1")
+                           .arg(QString::fromStdString(search.board->label)));
+        status->setToolTip(QString::fromStdString(search.board->device));
+        return;
+    }
+    SetDlgItemText(Ctl::ProgrammerStatus, NotFoundText);
+    QStringList reasons;
+    if (PortNumber == 3) {
+        reasons << At3BCText;
+    }
+    for (const std::string& line : DescribeProbes(search)) {
+        reasons << QString::fromStdString(line);
+    }
+    status->setToolTip(reasons.join(QLatin1Char('\n')));
+    for (const QString& reason : reasons) {
+        std::fprintf(stderr, "chipsmith: %s\n", reason.toLocal8Bit().constData());
+    }
+}
+
+void CProgrammerDlg::OnSearchProgrammer() {
+    WaitCursor wait;
+    FindProgrammer();
+}
