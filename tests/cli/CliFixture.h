@@ -1,0 +1,74 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "cli/CliEnvironment.h"
+#include "cli/CliRun.h"
+#include "cli/SocketAccess.h"
+#include "link/PortIo.h"
+#include "sim/VirtualDelays.h"
+
+// chipsmith-cli run as a library: its standard streams are strings, the simulated board's clock is
+// the virtual one, the virtual socket lives in a temporary folder, and "the machine's ports" are
+// whatever the test plugs in (none by default).
+class CliFixture : public ::testing::Test {
+protected:
+    struct Run {
+        int status;
+        std::string out;
+        std::string err;
+    };
+
+    Run Cli(std::initializer_list<const char*> arguments, const std::string& input = {}) {
+        QStringList list{QStringLiteral("chipsmith-cli")};
+        for (const char* argument : arguments) {
+            list << QString::fromUtf8(argument);
+        }
+        std::ostringstream out;
+        std::ostringstream err;
+        std::istringstream in(input);
+        CliEnvironment environment{out,    err, in, false, SocketPath(), [this] { return Now(); },
+                                   machine};
+        const int status = RunCli(list, environment);
+        return {status, out.str(), err.str()};
+    }
+
+    QString SocketPath() const { return folder.filePath(QStringLiteral("virtual-socket.txt")); }
+    std::string Path(const char* name) const { return folder.filePath(name).toStdString(); }
+    static std::string Data(const char* name) {
+        return std::string(CHIPSMITH_TEST_DATA "/") + name;
+    }
+
+    // Puts a chip into the virtual socket file, as chipsmith-sim would have saved it.
+    void Socket(const SimulatedChip& chip) {
+        ASSERT_TRUE(SaveSocketStore(SocketPath(), &chip).isEmpty());
+    }
+    SimulatedChip SocketChip() const {
+        const SocketLoad load = LoadSocketStore(SocketPath());
+        EXPECT_EQ(load.outcome, SocketLoad::Outcome::Loaded) << load.reason;
+        EXPECT_TRUE(load.content.chip.has_value());
+        return load.content.chip ? *load.content.chip : SimulatedChip(1);
+    }
+
+    // The simulated chip's clock; a test may hook it to act at a moment of the run.
+    std::int64_t Now() {
+        if (onTick) {
+            onTick(delays.clock().Now());
+        }
+        return delays.clock().Now();
+    }
+
+    QTemporaryDir folder;
+    ScopedVirtualDelays delays;
+    std::function<void(std::int64_t)> onTick;
+    std::function<std::unique_ptr<PortIo>()> machine = [] {
+        return std::make_unique<AbsentPortIo>();
+    };
+};

@@ -1,0 +1,65 @@
+#include "cli/ExitStatus.h"
+#include "tests/cli/CliFixture.h"
+
+namespace {
+
+using CommandLineTest = CliFixture;
+
+// What a script sees for each kind of mistake: the exit status and a message that says what to do.
+TEST_F(CommandLineTest, MistakesEndWithTheirExitStatusAndSayWhatToDo) {
+    const struct {
+        std::initializer_list<const char*> arguments;
+        int status;
+        const char* saying;  // on standard error
+    } rows[] = {
+        {{}, ExitStatus::Usage, "no command given"},
+        {{"flash"}, ExitStatus::Usage, "unknown command \"flash\""},
+        {{"verify"}, ExitStatus::Usage, "verify needs a FILE"},
+        {{"blank", "x.hex"}, ExitStatus::Usage, "blank takes no FILE"},
+        {{"blank"}, ExitStatus::Usage, "blank needs --chip"},
+        {{"--chip", "16f84", "blank"}, ExitStatus::Usage, "unknown chip \"16f84\""},
+        {{"--port", "com1", "detect"}, ExitStatus::Usage, "unknown port \"com1\""},
+        {{"--chip", "12c508", "--calibration", "1FF", "blank"}, ExitStatus::Usage, "from 0 to FE"},
+        {{"--bogus", "detect"}, ExitStatus::Usage, "Unknown option 'bogus'"},
+        {{"--repeat", "detect"}, ExitStatus::Usage, "--repeat is for the chip commands"},
+        {{"verify", "/no/such/file.hex"}, ExitStatus::Usage, "/no/such/file.hex"},
+        {{"detect"}, ExitStatus::NoBoard, "no programmer board found"},
+        {{"--chip", "12c508", "blank"}, ExitStatus::NoBoard, "LPT1 (0x378): no port at 0x378"},
+        {{"--port", "/dev/parport7", "detect"},
+         ExitStatus::NoBoard,
+         "/dev/parport7 is not a parallel port this machine lists"},
+    };
+    for (const auto& row : rows) {
+        const Run run = Cli(row.arguments);
+        EXPECT_EQ(run.status, row.status) << run.err;
+        EXPECT_NE(run.err.find(row.saying), std::string::npos) << run.err;
+        EXPECT_TRUE(run.out.empty()) << run.out;
+    }
+}
+
+TEST_F(CommandLineTest, FilesThatAreNotIntelHexAreRefusedWithTheCodecsMessage) {
+    QFile file(folder.filePath(QStringLiteral("notes.hex")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("this is not a hex file\n");
+    file.close();
+    const Run garbage = Cli({"--port", "sim", "verify", Path("notes.hex").c_str()});
+    EXPECT_EQ(garbage.status, ExitStatus::Usage);
+    EXPECT_NE(garbage.err.find("notes.hex: Intel File ERROR !"), std::string::npos) << garbage.err;
+
+    // A file whose last word is no configuration word names no chip.
+    const Run noChip = Cli({"--port", "sim", "verify", Data("blink508.asm").c_str()});
+    EXPECT_EQ(noChip.status, ExitStatus::Usage);
+}
+
+TEST_F(CommandLineTest, HelpAndVersionGoToStandardOutput) {
+    const Run help = Cli({"--help"});
+    EXPECT_EQ(help.status, ExitStatus::Done);
+    for (const char* part :
+         {"detect", "read FILE", "auto FILE", "--allow-nonblank", "--trace", "130 interrupted"}) {
+        EXPECT_NE(help.out.find(part), std::string::npos) << part;
+    }
+    const Run version = Cli({"--version"});
+    EXPECT_EQ(version.out, "chipsmith-cli 1.1\n");
+}
+
+}  // namespace
