@@ -3,7 +3,8 @@
 #include <QString>
 
 // The texts of the calibration label (control 1062), each written once. The blanks at the front
-// and the differing stops are the program's own.
+// and the differing stops stay exactly as they are: the help document quotes every label, and
+// users who report a message quote it too.
 namespace CalibrationLabels {
 inline const QString Value = QStringLiteral("Oscillator Calibration:");
 inline const QString ValueInEprom = QStringLiteral("Oscillator Calibration in EPROM:");

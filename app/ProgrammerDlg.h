@@ -85,7 +85,7 @@ public:
     // Steps `count` words to the chip's calibration word and shows its value.
     void ReadOscCalibration(int count);
 
-    // State, in the order the program has always kept it.
+    // State. The names are the ones the help document and every handler use for these values.
     int MaxUsableAddress = 2046;
     bool ChipNotEmpty = false;
     int PortNumber = 0xFFFF;

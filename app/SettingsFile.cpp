@@ -70,7 +70,8 @@ QByteArray EncodeSettings(int chipType, int selection, const QStringList& files,
     bytes.append(Digit(selected));
     bytes.append(Digit(static_cast<int>(paths.size())));
     for (const QByteArray& path : paths) {
-        // The bytes after the zero keep what the buffer held before, as they always have.
+        // The bytes after the zero keep what the buffer held before: readers stop at the zero, and
+        // settings files already on users' disks carry such tails, so the bytes match theirs.
         std::memcpy(record.data(), path.constData(), static_cast<std::size_t>(path.size()));
         record[static_cast<std::size_t>(path.size())] = '\0';
         bytes.append(record.data(), RecentRecordSize);
