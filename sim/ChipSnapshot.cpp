@@ -54,6 +54,12 @@ std::vector<std::string_view> Lines(std::string_view text) {
     return lines;
 }
 
+std::string Hex4(int value) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(value));
+    return digits;
+}
+
 std::optional<int> TypeNamed(std::string_view name) {
     for (const SimChipModel& model : SimChipModels) {
         if (name == model.name) {
@@ -98,35 +104,59 @@ std::string SaveSocket(const SimulatedChip* chip) {
     return text;
 }
 
-std::optional<SocketContent> LoadSocket(const std::string& text) {
-    const std::vector<std::string_view> lines = Lines(text);
-    if (lines.size() < 2 || lines[0] != Header ||
-        lines[1].substr(0, TypePrefix.size()) != TypePrefix) {
+std::optional<SocketContent> LoadSocket(const std::string& text, std::string* fault) {
+    const auto refuse = [fault](std::string why) -> std::optional<SocketContent> {
+        if (fault != nullptr) {
+            *fault = std::move(why);
+        }
         return std::nullopt;
+    };
+    // Every line this program writes ends with a line feed; a file cut short may still parse,
+    // as a different chip.
+    if (!text.empty() && text.back() != '\n') {
+        return refuse("the last line is cut short");
+    }
+    const std::vector<std::string_view> lines = Lines(text);
+    if (lines.empty() || lines[0] != Header) {
+        return refuse("the first line is not \"" + std::string(Header) + "\"");
+    }
+    if (lines.size() < 2 || lines[1].substr(0, TypePrefix.size()) != TypePrefix) {
+        return refuse("line 2 does not give the chip type");
     }
     const std::string_view typeName = lines[1].substr(TypePrefix.size());
     if (typeName == NoChip) {
-        return lines.size() == 2 ? std::optional<SocketContent>(SocketContent{}) : std::nullopt;
+        if (lines.size() > 2) {
+            return refuse("line 3: words for an empty socket");
+        }
+        return SocketContent{};
     }
     const std::optional<int> type = TypeNamed(typeName);
     if (!type) {
-        return std::nullopt;
+        return refuse("line 2: unknown chip type");
     }
     SimulatedChip chip(*type);
+    const std::string chipName = SimChipModelFor(*type).name;
     const std::vector<int> cells = CellAddresses(chip);
     std::set<int> seen;
     for (std::size_t k = 2; k < lines.size(); ++k) {
         const std::string_view line = lines[k];
+        const std::string where = "line " + std::to_string(k + 1) + ": ";
         const std::size_t space = line.find(' ');
-        if (space == std::string_view::npos) {
-            return std::nullopt;
+        const std::optional<int> address =
+            space == std::string_view::npos ? std::nullopt : ParseHex(line.substr(0, space));
+        const std::optional<int> word =
+            space == std::string_view::npos ? std::nullopt : ParseHex(line.substr(space + 1));
+        if (!address || !word) {
+            return refuse(where + "not \"ADDRESS WORD\" in hex");
         }
-        const std::optional<int> address = ParseHex(line.substr(0, space));
-        const std::optional<int> word = ParseHex(line.substr(space + 1));
-        if (!address || !word || *word > chip.Erased() ||
-            !std::binary_search(cells.begin(), cells.end(), *address) ||
-            !seen.insert(*address).second) {
-            return std::nullopt;
+        if (!std::binary_search(cells.begin(), cells.end(), *address)) {
+            return refuse(where + "the " + chipName + " has no cell at " + Hex4(*address));
+        }
+        if (*word > chip.Erased()) {
+            return refuse(where + Hex4(*word) + " is wider than the " + chipName + "'s words");
+        }
+        if (!seen.insert(*address).second) {
+            return refuse(where + Hex4(*address) + " is listed twice");
         }
         chip.SetWord(*address, static_cast<std::uint16_t>(*word));
     }

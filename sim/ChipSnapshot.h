@@ -21,9 +21,10 @@ struct SocketContent {
 
 std::string SaveSocket(const SimulatedChip* chip);  // nullptr: the socket is empty
 // Nothing when the text is not a socket this program wrote: a wrong header or version, an unknown
-// type, an address the chip does not have, a word wider than its family, a repeated address, or
-// anything else out of place.
-std::optional<SocketContent> LoadSocket(const std::string& text);
+// type, an address the chip does not have, a word wider than its family, a repeated address, a
+// last line without its line feed (a file cut short), or anything else out of place. Then, if
+// fault is given, it receives what was wrong, in a few words.
+std::optional<SocketContent> LoadSocket(const std::string& text, std::string* fault = nullptr);
 
 // Every address that holds a cell, ascending: program memory, the ID words, the configuration word.
 std::vector<int> CellAddresses(const SimulatedChip& chip);

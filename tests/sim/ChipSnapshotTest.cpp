@@ -53,7 +53,6 @@ TEST(ChipSnapshotTest, TextTouchedByAnEditorStillLoads) {
     const std::string texts[] = {
         "chipsmith-socket 1\r\ntype PIC12C672\r\n07ff 345a\r\n",
         "chipsmith-socket 1\ntype PIC12C672\n7FF 345A\n\n\n",
-        "chipsmith-socket 1\ntype PIC12C672\n07FF 345A",
     };
     for (const std::string& text : texts) {
         const std::optional<SocketContent> loaded = LoadSocket(text);
@@ -97,6 +96,46 @@ TEST(ChipSnapshotTest, AnythingOutOfPlaceIsRefusedAsAWhole) {
     }
     const char withNul[] = "chipsmith-socket 1\0\ntype PIC12C508\n";
     EXPECT_FALSE(LoadSocket(std::string(withNul, sizeof withNul - 1)));
+}
+
+TEST(ChipSnapshotTest, AFileCutShortIsRefusedEvenWhereTheRestWouldParse) {
+    SimulatedChip chip = SimulatedChip::Factory(4, 0x5A);
+    chip.SetWord(0x10, 0x2805);
+    const std::string good = SaveSocket(&chip);
+    ASSERT_EQ(good.substr(good.size() - 11), "\n07FF 345A\n");
+    // Cut inside its last line, the text would still parse, with another calibration word.
+    for (std::size_t cut : {good.size() - 1, good.size() - 2, good.size() - 3}) {
+        std::string fault;
+        EXPECT_FALSE(LoadSocket(good.substr(0, cut), &fault)) << cut;
+        EXPECT_EQ(fault, "the last line is cut short");
+    }
+    EXPECT_FALSE(LoadSocket("chipsmith-socket 1\ntype PIC12C672\r\n07FF 345A\r"));
+}
+
+TEST(ChipSnapshotTest, ARefusalSaysWhatWasWrong) {
+    const struct {
+        const char* text;
+        const char* fault;
+    } rows[] = {
+        {"", "the first line is not \"chipsmith-socket 1\""},
+        {"chipsmith-socket 2\ntype none\n", "the first line is not \"chipsmith-socket 1\""},
+        {"chipsmith-socket 1\n", "line 2 does not give the chip type"},
+        {"chipsmith-socket 1\ntype PIC12C510\n", "line 2: unknown chip type"},
+        {"chipsmith-socket 1\ntype none\n0000 0000\n", "line 3: words for an empty socket"},
+        {"chipsmith-socket 1\ntype PIC12C508\n0000 0A05\n0001\n",
+         "line 4: not \"ADDRESS WORD\" in hex"},
+        {"chipsmith-socket 1\ntype PIC12C671\n0400 0000\n",
+         "line 3: the PIC12C671 has no cell at 0400"},
+        {"chipsmith-socket 1\ntype PIC12C508\n0000 1000\n",
+         "line 3: 1000 is wider than the PIC12C508's words"},
+        {"chipsmith-socket 1\ntype PIC12C672\n0001 0000\n001 0001\n",
+         "line 4: 0001 is listed twice"},
+    };
+    for (const auto& row : rows) {
+        std::string fault;
+        EXPECT_FALSE(LoadSocket(row.text, &fault)) << row.text;
+        EXPECT_EQ(fault, row.fault) << row.text;
+    }
 }
 
 TEST(ChipSnapshotTest, DamagedTextNeverYieldsAChipOfAnUnknownType) {
