@@ -29,12 +29,13 @@ SimProgrammerApp::~SimProgrammerApp() = default;
 PortIo& SimProgrammerApp::Port() {
     if (board_ == nullptr) {
         board_ = std::make_unique<SimulatedBoard>(SteadyNanoseconds, Lpt1);
-        std::optional<SocketContent> saved = ReadSocketFile(socketPath_);
-        if (!saved) {
-            saved = SocketContent{VirtualSocketWindow::NewChip(1)};
+        start_ = LoadSocketFile(socketPath_);
+        if (start_.outcome != SocketFileLoad::Outcome::Loaded) {
+            start_.content.chip = VirtualSocketWindow::NewChip(1);
         }
-        if (saved->chip) {
-            board_->Insert(std::move(*saved->chip));
+        if (start_.content.chip) {
+            board_->Insert(std::move(*start_.content.chip));
+            start_.content.chip.reset();
         }
     }
     return *board_;
@@ -44,7 +45,7 @@ void SimProgrammerApp::DialogCreated(CProgrammerDlg& dialog) {
     Port();
     // A window of the dialog's own, so that the running dialog does not block it; it goes with
     // the dialog, while the board stays until the program ends.
-    auto* window = new VirtualSocketWindow(*board_, socketPath_, &dialog);
+    auto* window = new VirtualSocketWindow(*board_, socketPath_, start_, &dialog);
     // Placed once the dialog is on the screen and its frame is known.
     QTimer::singleShot(0, window, [window, &dialog] {
         window->move(dialog.frameGeometry().topRight() + QPoint(WindowGap, 0));

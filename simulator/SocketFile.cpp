@@ -5,11 +5,60 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
 
 namespace {
 
 // Far more than the largest chip needs; anything bigger is not ours and is not read whole.
 constexpr qint64 MaxFileBytes = 64 * 1024;
+// Enough room for every broken file a user would keep before clearing them away.
+constexpr int MaxBrokenNames = 100;
+
+// Why the file at path cannot be taken as it is, or nothing when it can; text gets its bytes.
+std::optional<QString> ReadFault(const QString& path, QByteArray& text) {
+    // A FIFO or a device would block the read or never end it.
+    if (!QFileInfo(path).isFile()) {
+        return QStringLiteral("it is not a plain file");
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QStringLiteral("it cannot be opened: %1").arg(file.errorString());
+    }
+    text = file.read(MaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        return QStringLiteral("it cannot be read: %1").arg(file.errorString());
+    }
+    if (text.size() > MaxFileBytes) {
+        return QStringLiteral("it is larger than %1 bytes").arg(MaxFileBytes);
+    }
+    return std::nullopt;
+}
+
+// Moves the file at path to the first free ".broken" name; returns that name, or an empty string
+// and the reason in failure.
+QString MoveAside(const QString& path, QString& failure) {
+    for (int k = 1; k <= MaxBrokenNames; ++k) {
+        const QString target =
+            path + QStringLiteral(".broken") + (k == 1 ? QString() : QStringLiteral(".%1").arg(k));
+        if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
+            continue;
+        }
+        // Not QFile::rename: where renaming fails it copies the file instead, and a FIFO would
+        // block that copy.
+        if (std::rename(QFile::encodeName(path).constData(),
+                        QFile::encodeName(target).constData()) != 0) {
+            failure = QString::fromLocal8Bit(std::strerror(errno));
+            return QString();
+        }
+        return target;
+    }
+    failure =
+        QStringLiteral("every name up to %1.broken.%2 is taken").arg(path).arg(MaxBrokenNames);
+    return QString();
+}
 
 }  // namespace
 
@@ -18,27 +67,52 @@ QString SocketFilePath() {
            QStringLiteral("/chipsmith/virtual-socket.txt");
 }
 
-std::optional<SocketContent> ReadSocketFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
+SocketFileLoad LoadSocketFile(const QString& path) {
+    SocketFileLoad load;
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) {
+        return load;
     }
-    const QByteArray bytes = file.read(MaxFileBytes + 1);
-    if (bytes.size() > MaxFileBytes) {
-        return std::nullopt;
+    QByteArray text;
+    std::optional<QString> fault = ReadFault(path, text);
+    if (!fault) {
+        std::string why;
+        if (std::optional<SocketContent> content = LoadSocket(text.toStdString(), &why)) {
+            load.outcome = SocketFileLoad::Outcome::Loaded;
+            load.content = std::move(*content);
+            load.text = std::move(text);
+            return load;
+        }
+        fault = QString::fromStdString(why);
     }
-    return LoadSocket(bytes.toStdString());
+    load.outcome = SocketFileLoad::Outcome::Broken;
+    load.reason = *fault;
+    QString failure;
+    load.keptAs = MoveAside(path, failure);
+    if (load.keptAs.isEmpty()) {
+        load.reason += QStringLiteral("; it could not be moved aside: %1").arg(failure);
+    }
+    return load;
 }
 
-bool WriteSocketFile(const QString& path, const SimulatedChip* chip) {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        return false;
+SocketFileSave SaveSocketFile(const QString& path, const SimulatedChip* chip) {
+    SocketFileSave result;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        result.reason = QStringLiteral("the folder %1 cannot be made").arg(folder);
+        return result;
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        return false;
+        result.reason = file.errorString();
+        return result;
     }
     const std::string text = SaveSocket(chip);
     const auto size = static_cast<qint64>(text.size());
-    return file.write(text.data(), size) == size && file.commit();
+    if (file.write(text.data(), size) != size || !file.commit()) {
+        result.reason = file.errorString();
+        return result;
+    }
+    result.saved = true;
+    return result;
 }

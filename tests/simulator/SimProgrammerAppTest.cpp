@@ -11,6 +11,7 @@
 #include "simulator/VirtualSocketWindow.h"
 #include "tests/app/QtPrinters.h"
 #include "tests/app/ScriptedDesktop.h"
+#include "tests/simulator/SocketWindowTesting.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ protected:
 TEST_F(SimProgrammerAppTest, TheBoardOnLpt1HoldsTheChipFromTheSocketFile) {
     SimulatedChip chip = SimulatedChip::Factory(4, 0x3C);
     chip.SetWord(0, 0x2805);
-    ASSERT_TRUE(WriteSocketFile(SocketPath(), &chip));
+    ASSERT_TRUE(SaveSocketFile(SocketPath(), &chip).saved);
     OpenSimProgrammerApp app(SocketPath());
     SimulatedBoard& board = app.Board();
     EXPECT_EQ(&app.Board(), &board) << "one board for the program's life";
@@ -52,9 +53,14 @@ TEST_F(SimProgrammerAppTest, WithoutAReadableFileTheSocketHoldsANewBlank508) {
     const struct {
         const char* content;  // nullptr: no file
         bool chip;
-    } rows[] = {{nullptr, true}, {"garbage\n", true}, {"chipsmith-socket 1\ntype none\n", false}};
+    } rows[] = {{nullptr, true},
+                {"garbage\n", true},
+                {"chipsmith-socket 1\ntype PIC12C672\n0000 28", true},
+                {"chipsmith-socket 1\ntype none\n", false}};
     for (const auto& row : rows) {
         QFile::remove(SocketPath());
+        const QString kept = SocketPath() + QStringLiteral(".broken");
+        QFile::remove(kept);
         if (row.content != nullptr) {
             WriteSocket(row.content);
         }
@@ -66,6 +72,13 @@ TEST_F(SimProgrammerAppTest, WithoutAReadableFileTheSocketHoldsANewBlank508) {
             EXPECT_EQ(chip->Word(0), 0xFFF);
             EXPECT_EQ(chip->CalibrationWord() & 0xF00, 0xC00) << "MOVLW";
             EXPECT_NE(chip->CalibrationWord() & 0xFF, 0xFF);
+        }
+        if (row.content != nullptr && row.chip) {
+            // The unreadable file is kept for the user, and nothing is written in its place yet.
+            QFile file(kept);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << row.content;
+            EXPECT_EQ(file.readAll(), QByteArray(row.content));
+            EXPECT_FALSE(QFile::exists(SocketPath()));
         }
     }
 }
@@ -90,7 +103,7 @@ TEST_F(SimProgrammerAppTest, TheProgrammerFindsTheBoardAndTheSocketWindowOpensTo
     EXPECT_TRUE(window->isWindow());
     EXPECT_GT(window->x(), dialog.frameGeometry().right());
     EXPECT_EQ(window->y(), dialog.frameGeometry().top());
-    EXPECT_TRUE(ReadSocketFile(SocketPath())) << "the new chip is saved for the next start";
+    EXPECT_TRUE(SavedSocket(SocketPath())) << "the new chip is saved for the next start";
 }
 
 }  // namespace

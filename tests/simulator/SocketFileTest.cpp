@@ -1,20 +1,32 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <chrono>
+#include <future>
 
 #include "simulator/SocketFile.h"
 #include "tests/app/QtPrinters.h"
 
 namespace {
 
+using Outcome = SocketFileLoad::Outcome;
+
 class SocketFileTest : public ::testing::Test {
 protected:
     QString PathOf(const char* name) const { return folder.filePath(QString::fromLatin1(name)); }
-    void Write(const QString& path, const QByteArray& bytes) {
+    static void Write(const QString& path, const QByteArray& bytes) {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+    static QByteArray Read(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(no file)");
     }
 
     QTemporaryDir folder;
@@ -30,28 +42,98 @@ TEST_F(SocketFileTest, LivesInTheUsersDataFolder) {
 
 TEST_F(SocketFileTest, AChipAndAnEmptySocketComeBackFromAFolderThatDidNotExist) {
     const QString path = PathOf("new/folder/virtual-socket.txt");
+    EXPECT_EQ(LoadSocketFile(path).outcome, Outcome::NoFile);
+
     SimulatedChip chip = SimulatedChip::Factory(3, 0x42);
     chip.SetWord(0x10, 0x1234);
-    ASSERT_TRUE(WriteSocketFile(path, &chip));
-    auto saved = ReadSocketFile(path);
-    ASSERT_TRUE(saved && saved->chip);
-    EXPECT_EQ(saved->chip->Type(), 3);
-    EXPECT_EQ(saved->chip->Word(0x10), 0x1234);
-    EXPECT_EQ(saved->chip->CalibrationWord(), 0x3442);
+    const SocketFileSave save = SaveSocketFile(path, &chip);
+    ASSERT_TRUE(save.saved) << save.reason.toStdString();
+    SocketFileLoad load = LoadSocketFile(path);
+    ASSERT_EQ(load.outcome, Outcome::Loaded);
+    ASSERT_TRUE(load.content.chip);
+    EXPECT_EQ(load.content.chip->Type(), 3);
+    EXPECT_EQ(load.content.chip->Word(0x10), 0x1234);
+    EXPECT_EQ(load.content.chip->CalibrationWord(), 0x3442);
+    EXPECT_EQ(load.text, QByteArray::fromStdString(SaveSocket(&chip)));
 
-    ASSERT_TRUE(WriteSocketFile(path, nullptr));
-    saved = ReadSocketFile(path);
-    ASSERT_TRUE(saved);
-    EXPECT_FALSE(saved->chip);
+    ASSERT_TRUE(SaveSocketFile(path, nullptr).saved);
+    load = LoadSocketFile(path);
+    ASSERT_EQ(load.outcome, Outcome::Loaded);
+    EXPECT_FALSE(load.content.chip);
+    EXPECT_EQ(QDir(PathOf("new/folder")).entryList(QDir::Files), QStringList{"virtual-socket.txt"})
+        << "no temporary file left behind";
 }
 
-TEST_F(SocketFileTest, NoFileAForeignFileOrAHugeOneReadsAsNothing) {
-    EXPECT_FALSE(ReadSocketFile(PathOf("missing.txt")));
-    Write(PathOf("foreign.txt"), "[Socket]\nchip=12c508\n");
-    EXPECT_FALSE(ReadSocketFile(PathOf("foreign.txt")));
-    Write(PathOf("huge.txt"), "chipsmith-socket 1\ntype none\n" + QByteArray(1 << 20, '\n'));
-    EXPECT_FALSE(ReadSocketFile(PathOf("huge.txt")));
-    EXPECT_FALSE(ReadSocketFile(folder.path())) << "a folder";
+TEST_F(SocketFileTest, AnythingUnreadableIsMovedAsideWithTheReason) {
+    const QByteArray huge = "chipsmith-socket 1\ntype none\n" + QByteArray(1 << 20, '\n');
+    const struct {
+        const char* name;
+        QByteArray bytes;  // empty: a folder
+        const char* reason;
+    } rows[] = {
+        {"foreign", "[Socket]\nchip=12c508\n", "the first line is not \"chipsmith-socket 1\""},
+        {"cut", "chipsmith-socket 1\ntype PIC12C508\n01FF 0C5", "the last line is cut short"},
+        {"huge", huge, "it is larger than 65536 bytes"},
+        {"folder", QByteArray(), "it is not a plain file"},
+    };
+    for (const auto& row : rows) {
+        const QString path = PathOf(row.name);
+        if (row.bytes.isEmpty()) {
+            ASSERT_TRUE(QDir().mkpath(path + QStringLiteral("/inside")));
+        } else {
+            Write(path, row.bytes);
+        }
+        const SocketFileLoad load = LoadSocketFile(path);
+        EXPECT_EQ(load.outcome, Outcome::Broken) << row.name;
+        EXPECT_EQ(load.reason, QString::fromLatin1(row.reason));
+        EXPECT_EQ(load.keptAs, path + QStringLiteral(".broken"));
+        EXPECT_FALSE(QFileInfo::exists(path)) << row.name;
+        if (row.bytes.isEmpty()) {
+            EXPECT_TRUE(QFileInfo::exists(load.keptAs + QStringLiteral("/inside")));
+        } else {
+            EXPECT_EQ(Read(load.keptAs), row.bytes) << row.name;
+        }
+        EXPECT_EQ(LoadSocketFile(path).outcome, Outcome::NoFile);
+    }
+}
+
+TEST_F(SocketFileTest, AnEarlierBrokenFileIsNeverReplaced) {
+    const QString path = PathOf("virtual-socket.txt");
+    for (const char* bytes : {"first\n", "second\n", "third\n"}) {
+        Write(path, bytes);
+        ASSERT_EQ(LoadSocketFile(path).outcome, Outcome::Broken);
+    }
+    EXPECT_EQ(Read(path + QStringLiteral(".broken")), "first\n");
+    EXPECT_EQ(Read(path + QStringLiteral(".broken.2")), "second\n");
+    EXPECT_EQ(Read(path + QStringLiteral(".broken.3")), "third\n");
+}
+
+TEST_F(SocketFileTest, AFifoIsBrokenAndNeverWaitedOn) {
+    const QString path = PathOf("virtual-socket.txt");
+    const QByteArray name = QFile::encodeName(path);
+    ASSERT_EQ(mkfifo(name.constData(), 0600), 0);
+    auto load = std::async(std::launch::async, [&path] { return LoadSocketFile(path); });
+    if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Let the stuck reader see the end of the FIFO, so that the test ends.
+        const int writer = open(QFile::encodeName(path + QStringLiteral(".broken")).constData(),
+                                O_WRONLY | O_NONBLOCK);
+        const int writerHere = open(name.constData(), O_WRONLY | O_NONBLOCK);
+        close(writer);
+        close(writerHere);
+        FAIL() << "loading waited on the FIFO";
+    }
+    const SocketFileLoad result = load.get();
+    EXPECT_EQ(result.outcome, Outcome::Broken);
+    EXPECT_EQ(result.reason, QStringLiteral("it is not a plain file"));
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+TEST_F(SocketFileTest, AFailedSaveSaysWhy) {
+    Write(PathOf("data"), "a file where the folder should be");
+    const SocketFileSave save = SaveSocketFile(PathOf("data/virtual-socket.txt"), nullptr);
+    EXPECT_FALSE(save.saved);
+    EXPECT_EQ(save.reason, QStringLiteral("the folder %1 cannot be made").arg(PathOf("data")));
+    EXPECT_EQ(Read(PathOf("data")), "a file where the folder should be");
 }
 
 }  // namespace

@@ -6,8 +6,19 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 #include <QTimer>
+#include <optional>
 
+#include "simulator/SocketFile.h"
 #include "simulator/VirtualSocketWindow.h"
+
+// What the socket file holds; nothing when there is no file or it is broken.
+inline std::optional<SocketContent> SavedSocket(const QString& path) {
+    SocketFileLoad load = LoadSocketFile(path);
+    if (load.outcome != SocketFileLoad::Outcome::Loaded) {
+        return std::nullopt;
+    }
+    return std::move(load.content);
+}
 
 // The window's listing, one string a line.
 inline QStringList MemoryLines(const VirtualSocketWindow& window) {

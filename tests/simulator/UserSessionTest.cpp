@@ -45,7 +45,7 @@ TEST_F(UserSessionTest, OpenAutomaticThenTheSocketWindowShowsTheFilesWordsOnTheC
 
     // The programmed chip is what the next start finds in the socket.
     window.reset();
-    const auto saved = ReadSocketFile(SocketPath());
+    const auto saved = SavedSocket(SocketPath());
     ASSERT_TRUE(saved && saved->chip);
     for (int address : CellAddresses(*board.Chip())) {
         ASSERT_EQ(saved->chip->Word(address), board.Chip()->Word(address)) << address;

@@ -59,6 +59,7 @@ TEST_F(VirtualSocketWindowTest, ShowsTheChipInTheSocketAtItsFamilysWidth) {
         chip.SetWord(chip.IdAddress(), 0x000A);
         chip.SetConfigWord(0x3F7D);
         board.Insert(chip);
+        QFile::remove(SocketPath());  // else the window takes the last row's chip from it
         const auto window = Open();
         EXPECT_EQ(window->windowTitle(), QStringLiteral("Virtual socket"));
         EXPECT_EQ(window->TypeChooser()->currentText(), QString::fromLatin1(row.chooser));
@@ -100,7 +101,7 @@ TEST_F(VirtualSocketWindowTest, NewChipPutsABlankChipOfTheChosenTypeInTheSocket)
         const std::uint16_t calibration = chip->CalibrationWord();
         EXPECT_EQ(calibration & 0xFF00, chip->Is14Bit() ? 0x3400 : 0x0C00) << "RETLW or MOVLW";
         EXPECT_NE(calibration & 0xFF, 0xFF);
-        const auto saved = ReadSocketFile(SocketPath());
+        const auto saved = SavedSocket(SocketPath());
         ASSERT_TRUE(saved && saved->chip);
         EXPECT_EQ(saved->chip->CalibrationWord(), calibration) << "saved at once";
     }
@@ -115,7 +116,7 @@ TEST_F(VirtualSocketWindowTest, PullOutEmptiesTheSocketAndEveryDisplay) {
     EXPECT_EQ(Text(window->ConfigLabel()), QString());
     EXPECT_EQ(Text(window->CalibrationLabel()), QString());
     EXPECT_EQ(window->MemoryView()->toPlainText(), QString());
-    const auto saved = ReadSocketFile(SocketPath());
+    const auto saved = SavedSocket(SocketPath());
     ASSERT_TRUE(saved);
     EXPECT_FALSE(saved->chip);
 
@@ -137,7 +138,7 @@ TEST_F(VirtualSocketWindowTest, FollowsChangesMadeThroughTheBoardAndKeepsTheUser
     EXPECT_EQ(MemoryLines(*window)[1],
               QStringLiteral("0008: 3FFF 1234 3FFF 3FFF 3FFF 3FFF 3FFF 3FFF"));
     EXPECT_EQ(scroll->value(), place);
-    auto saved = ReadSocketFile(SocketPath());
+    auto saved = SavedSocket(SocketPath());
     ASSERT_TRUE(saved && saved->chip);
     EXPECT_EQ(saved->chip->Word(9), 0x1234);
 
@@ -152,7 +153,7 @@ TEST_F(VirtualSocketWindowTest, ClosingSavesTheLatestChip) {
     const auto window = Open();
     board.Chip()->SetConfigWord(0x00A);
     window->close();
-    const auto saved = ReadSocketFile(SocketPath());
+    const auto saved = SavedSocket(SocketPath());
     ASSERT_TRUE(saved && saved->chip);
     EXPECT_EQ(saved->chip->ConfigWord(), 0x00A);
 }
@@ -162,7 +163,9 @@ TEST_F(VirtualSocketWindowTest, SaysSoWhenTheSocketCannotBeSaved) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     board.Insert(SimulatedChip::Factory(1, 0x5A));
-    EXPECT_EQ(Open()->FileLabel()->text(), QStringLiteral("Cannot save to %1").arg(SocketPath()));
+    EXPECT_EQ(Open()->FileLabel()->text(),
+              QStringLiteral("Cannot save to %1: the folder %2 cannot be made")
+                  .arg(SocketPath(), blocker.fileName()));
 }
 
 }  // namespace
