@@ -1,5 +1,6 @@
 #include "simulator/SimProgrammerApp.h"
 
+#include <QScreen>
 #include <QTimer>
 #include <chrono>
 
@@ -7,6 +8,7 @@
 #include "sim/SimulatedBoard.h"
 #include "simulator/SocketFile.h"
 #include "simulator/VirtualSocketWindow.h"
+#include "simulator/WindowPlacement.h"
 
 namespace {
 
@@ -46,9 +48,12 @@ void SimProgrammerApp::DialogCreated(CProgrammerDlg& dialog) {
     // A window of the dialog's own, so that the running dialog does not block it; it goes with
     // the dialog, while the board stays until the program ends.
     auto* window = new VirtualSocketWindow(*board_, socketPath_, start_, &dialog);
-    // Placed once the dialog is on the screen and its frame is known.
+    // Placed once the dialog is on the screen and its frame is known; the window's own frame is
+    // taken to be as thick as the dialog's.
     QTimer::singleShot(0, window, [window, &dialog] {
-        window->move(dialog.frameGeometry().topRight() + QPoint(WindowGap, 0));
+        const QSize frame = dialog.frameGeometry().size() - dialog.size();
+        window->move(PlaceBeside(dialog.frameGeometry(), window->size() + frame,
+                                 dialog.screen()->availableGeometry(), WindowGap));
         window->show();
     });
 }
