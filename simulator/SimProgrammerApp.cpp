@@ -33,7 +33,7 @@ PortIo& SimProgrammerApp::Port() {
         board_ = std::make_unique<SimulatedBoard>(SteadyNanoseconds, Lpt1);
         start_ = LoadSocketFile(socketPath_);
         if (start_.outcome != SocketFileLoad::Outcome::Loaded) {
-            start_.content.chip = VirtualSocketWindow::NewChip(1);
+            start_.content.chip = NewFactoryChip(1);
         }
         if (start_.content.chip) {
             board_->Insert(std::move(*start_.content.chip));

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <cerrno>
@@ -65,6 +66,12 @@ QString MoveAside(const QString& path, QString& failure) {
 QString SocketFilePath() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
            QStringLiteral("/chipsmith/virtual-socket.txt");
+}
+
+SimulatedChip NewFactoryChip(int chipType) {
+    // Any value but 0xFF, which would read as no calibration at all.
+    const auto calibration = static_cast<std::uint8_t>(QRandomGenerator::global()->bounded(0xFF));
+    return SimulatedChip::Factory(chipType, calibration);
 }
 
 SocketFileLoad LoadSocketFile(const QString& path) {

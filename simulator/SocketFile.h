@@ -11,6 +11,10 @@
 // The user's data folder + "/chipsmith/virtual-socket.txt".
 QString SocketFilePath();
 
+// A blank chip as the factory ships it: erased, with a random calibration value. What a socket
+// gets when there is no file yet, and what "New chip" puts in.
+SimulatedChip NewFactoryChip(int chipType);
+
 // What was found at a socket file's path.
 struct SocketFileLoad {
     enum class Outcome {

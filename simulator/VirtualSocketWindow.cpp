@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextBlock>
@@ -154,7 +153,7 @@ VirtualSocketWindow::VirtualSocketWindow(SimulatedBoard& board, QString socketPa
     }
 
     connect(newChip_, &QPushButton::clicked, this, [this] {
-        board_.Insert(NewChip(typeChooser_->currentIndex() + 1));
+        board_.Insert(NewFactoryChip(typeChooser_->currentIndex() + 1));
         Refresh();
     });
     connect(pullOut_, &QPushButton::clicked, this, [this] {
@@ -175,12 +174,6 @@ VirtualSocketWindow::VirtualSocketWindow(SimulatedBoard& board, QString socketPa
 // The last change may have come after the last look.
 VirtualSocketWindow::~VirtualSocketWindow() {
     Look(true);
-}
-
-SimulatedChip VirtualSocketWindow::NewChip(int chipType) {
-    // Any value but 0xFF, which would read as no calibration at all.
-    const auto calibration = static_cast<std::uint8_t>(QRandomGenerator::global()->bounded(0xFF));
-    return SimulatedChip::Factory(chipType, calibration);
 }
 
 void VirtualSocketWindow::Refresh() {

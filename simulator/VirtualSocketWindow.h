@@ -37,9 +37,6 @@ public:
                         QWidget* parent = nullptr);
     ~VirtualSocketWindow() override;
 
-    // A blank chip as the factory ships it: erased, with a random calibration value.
-    static SimulatedChip NewChip(int chipType);
-
     // Repaints when the socket changed since the last look, and saves unless an operation runs.
     void Refresh();
     // Takes in what another program did to the socket file.

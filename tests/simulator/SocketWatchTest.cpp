@@ -67,7 +67,7 @@ TEST_F(SocketWatchTest, ABrokenFileAtTheStartIsKeptAndTheWindowSaysSo) {
     ASSERT_TRUE(QDir().mkpath(folder.filePath(QStringLiteral("data"))));
     WriteInPlace(cut);
     const SocketFileLoad start = LoadSocketFile(SocketPath());
-    board.Insert(VirtualSocketWindow::NewChip(1));
+    board.Insert(NewFactoryChip(1));
     const auto window = Open(start);
     EXPECT_FALSE(window->NoticeLabel()->isHidden());
     EXPECT_EQ(window->NoticeLabel()->text(),
