@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <sstream>
 
-#include "cli/SocketAccess.h"
 #include "link/PortChoice.h"
 #include "link/VcdTrace.h"
 #include "sim/SimulatedBoard.h"
+#include "simulator/SocketFile.h"
 
 namespace {
 
@@ -90,21 +90,26 @@ bool BoardConnection::LoadSocket(int newChipType, std::string& why) {
     if (!simulated_) {
         return true;
     }
-    const SocketLoad load = LoadSocketStore(environment_.socketPath);
+    const SocketFileLoad load = LoadSocketFile(environment_.socketPath);
     switch (load.outcome) {
-        case SocketLoad::Outcome::NoFile:
+        case SocketFileLoad::Outcome::NoFile:
             // Nothing there yet: a new chip, as chipsmith-sim puts one in at its first start.
             simulated_->Insert(NewFactoryChip(newChipType != 0 ? newChipType : 1));
             return true;
-        case SocketLoad::Outcome::Loaded:
+        case SocketFileLoad::Outcome::Loaded:
             if (load.content.chip) {
                 simulated_->Insert(*load.content.chip);
             } else {
                 simulated_->Remove();
             }
             return true;
-        case SocketLoad::Outcome::Broken:
-            why = load.reason;
+        case SocketFileLoad::Outcome::Broken:
+            why = "the virtual socket " + environment_.socketPath.toStdString() +
+                  " cannot be used: " + load.reason.toStdString();
+            if (!load.keptAs.isEmpty()) {
+                why += "; it is kept as " + load.keptAs.toStdString() +
+                       ", and the next command starts with a new blank chip";
+            }
             return false;
     }
     return false;
@@ -114,12 +119,11 @@ bool BoardConnection::SaveSocket(std::string& why) {
     if (!simulated_) {
         return true;
     }
-    const QString error = SaveSocketStore(environment_.socketPath, simulated_->Chip());
-    if (!error.isEmpty()) {
-        why = error.toStdString();
-        return false;
+    const SocketFileSave save = SaveSocketFile(environment_.socketPath, simulated_->Chip());
+    if (!save.saved) {
+        why = save.reason.toStdString();
     }
-    return true;
+    return save.saved;
 }
 
 int BoardConnection::SocketChipType() const {

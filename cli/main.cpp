@@ -7,8 +7,8 @@
 
 #include "chip/Interruption.h"
 #include "cli/CliRun.h"
-#include "cli/SocketAccess.h"
 #include "link/ParportIo.h"
+#include "simulator/SocketFile.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
                                std::cerr,
                                std::cin,
                                isatty(STDERR_FILENO) != 0,
-                               SocketStorePath(),
+                               SocketFilePath(),
                                SteadyNanoseconds,
                                [] { return std::make_unique<ParportIo>(); }};
     return RunCli(QCoreApplication::arguments(), environment);

@@ -11,9 +11,9 @@
 
 #include "cli/CliEnvironment.h"
 #include "cli/CliRun.h"
-#include "cli/SocketAccess.h"
 #include "link/PortIo.h"
 #include "sim/VirtualDelays.h"
+#include "simulator/SocketFile.h"
 
 // chipsmith-cli run as a library: its standard streams are strings, the simulated board's clock is
 // the virtual one, the virtual socket lives in a temporary folder, and "the machine's ports" are
@@ -48,11 +48,11 @@ protected:
 
     // Puts a chip into the virtual socket file, as chipsmith-sim would have saved it.
     void Socket(const SimulatedChip& chip) {
-        ASSERT_TRUE(SaveSocketStore(SocketPath(), &chip).isEmpty());
+        ASSERT_TRUE(SaveSocketFile(SocketPath(), &chip).saved);
     }
     SimulatedChip SocketChip() const {
-        const SocketLoad load = LoadSocketStore(SocketPath());
-        EXPECT_EQ(load.outcome, SocketLoad::Outcome::Loaded) << load.reason;
+        const SocketFileLoad load = LoadSocketFile(SocketPath());
+        EXPECT_EQ(load.outcome, SocketFileLoad::Outcome::Loaded) << load.reason.toStdString();
         EXPECT_TRUE(load.content.chip.has_value());
         return load.content.chip ? *load.content.chip : SimulatedChip(1);
     }

@@ -63,3 +63,24 @@ TEST_F(CommandLineTest, HelpAndVersionGoToStandardOutput) {
 }
 
 }  // namespace
+
+namespace {
+
+// A socket file someone broke is never written over: the command stops and says where it went.
+TEST_F(CommandLineTest, ABrokenVirtualSocketIsKeptAndTheCommandStops) {
+    QFile file(SocketPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("chipsmith-socket 1\ntype PIC12C508\n0000 0A");  // cut in the middle of a line
+    file.close();
+    const Run broken = Cli({"--port", "sim", "--chip", "12c508", "blank"});
+    EXPECT_EQ(broken.status, ExitStatus::NoBoard);
+    EXPECT_NE(broken.err.find("kept as " + SocketPath().toStdString() + ".broken"),
+              std::string::npos)
+        << broken.err;
+    EXPECT_TRUE(QFile::exists(SocketPath() + QStringLiteral(".broken")));
+
+    const Run next = Cli({"--port", "sim", "--chip", "12c508", "blank"});
+    EXPECT_EQ(next.status, ExitStatus::Done) << next.err;
+}
+
+}  // namespace
