@@ -148,6 +148,9 @@ private:
     bool ProgrammerFound();
     const ChipInfo* SelectedChip(Desktop::Icon icon);
     Progress ProgressBarUpdater();
+    // Automatic's read-out of the configuration word: the image and the panel keep the file's
+    // word; a chip whose word differs is reported.
+    void CheckConfigWordOnChip();
     void ShowCalibration(int value, const QString& labelWithValue, const QString& labelWithout,
                          const QString& textWithout);
     // The common shape of Erased ?, Compare and Osc.Cal.: the guards, the wait cursor, the

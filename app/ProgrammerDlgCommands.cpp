@@ -261,7 +261,7 @@ void CProgrammerDlg::OnAutomatic() {
     } else {
         SetDlgItemText(Ctl::StatusLine, QStringLiteral("Code Protection! No Verification."));
     }
-    OnReadConfigWord();
+    CheckConfigWordOnChip();
     Pause(StepPauseMilliseconds);
     OnOscCal();
 }
