@@ -147,6 +147,9 @@ private:
     // LPT2; "No PIC selected !" (with the given icon) when no chip is chosen.
     bool ProgrammerFound();
     const ChipInfo* SelectedChip(Desktop::Icon icon);
+    // The progress callback of a word loop: it moves the progress bar and, for as long as it
+    // lives, keeps the windows painted while the user's input is dropped. Pass it straight to the
+    // loop, so that it ends with the loop.
     Progress ProgressBarUpdater();
     // Automatic's read-out of the configuration word: the image and the panel keep the file's
     // word; a chip whose word differs is reported.

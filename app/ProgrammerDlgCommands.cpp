@@ -5,12 +5,14 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QProgressBar>
+#include <memory>
 
 #include "app/BoardBracket.h"
 #include "app/CalibrationLabels.h"
 #include "app/ControlIds.h"
 #include "app/Desktop.h"
 #include "app/NotificationGuard.h"
+#include "app/OperationPump.h"
 #include "app/ProgrammerDlg.h"
 #include "app/WaitCursor.h"
 #include "chip/ChipOperations.h"
@@ -66,7 +68,11 @@ void CProgrammerDlg::ShowCalibration(int value, const QString& labelWithValue,
 }
 
 Progress CProgrammerDlg::ProgressBarUpdater() {
-    return [this](int position) { SetBarPosition(ProgressBar, position); };
+    auto pump = std::make_shared<OperationPump>();
+    return [this, pump](int position) {
+        SetBarPosition(ProgressBar, position);
+        pump->Pump();
+    };
 }
 
 void CProgrammerDlg::OnRead() {

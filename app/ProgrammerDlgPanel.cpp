@@ -55,8 +55,7 @@ void CProgrammerDlg::ReadConfigWord() {
 }
 
 void CProgrammerDlg::ReadOscCalibration(int count) {
-    const std::uint16_t word =
-        ReadCalibrationWord(count, [this](int position) { SetBarPosition(ProgressBar, position); });
+    const std::uint16_t word = ReadCalibrationWord(count, ProgressBarUpdater());
     const int value = word & 0xFF;
     ShowCalibration(value, CalibrationLabels::ValueInEprom, CalibrationLabels::NoneInEprom,
                     QStringLiteral("  "));
