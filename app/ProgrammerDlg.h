@@ -128,6 +128,7 @@ protected:
     void reject() override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnInitDialog();
@@ -142,6 +143,8 @@ private:
     void SelectChip(int row);
     // The pushed look of the five controls that only the 14-bit chips have.
     void SetFourteenBitOnlyHighlight(bool on);
+    // Enter in the chip list: the current entry becomes the chosen chip.
+    void ConfirmChipChoice();
     void OnPanelControl(int id, int oscillator = -1);
     // The chip commands' common guards: "No Programmer !" when no board answers on LPT1 or
     // LPT2; "No PIC selected !" (with the given icon) when no chip is chosen.
