@@ -16,6 +16,7 @@
 #include "image/IntelHex.h"
 
 struct ChipInfo;
+class PressedLook;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -175,6 +176,7 @@ private:
     QString settingsPath_;
     std::map<int, QWidget*> controls_;
     QMenu* windowMenu_ = nullptr;
+    PressedLook* pressedLook_ = nullptr;
     bool attached_ = false;
     bool ignoreNotifications_ = false;
 

@@ -7,6 +7,7 @@
 
 #include "app/CalibrationLabels.h"
 #include "app/ControlIds.h"
+#include "app/PressedLook.h"
 #include "app/ProgrammerDlg.h"
 #include "chip/ChipTable.h"
 #include "chip/ConfigReadout.h"
@@ -25,8 +26,11 @@ bool IsCore14(int chipType) {
 }  // namespace
 
 void CProgrammerDlg::SetFourteenBitOnlyHighlight(bool on) {
+    if (pressedLook_ == nullptr) {
+        pressedLook_ = new PressedLook(this);
+    }
     for (int id : FourteenBitOnly) {
-        qobject_cast<QAbstractButton*>(DlgItem(id))->setDown(on);
+        pressedLook_->Set(qobject_cast<QAbstractButton*>(DlgItem(id)), on);
     }
 }
 
