@@ -2,6 +2,7 @@
 
 #include <QStandardPaths>
 
+#include "app/ControlIds.h"
 #include "app/ProgrammerDlg.h"
 #include "app/QtDesktop.h"
 #include "link/ParportIo.h"
@@ -32,6 +33,7 @@ int CProgrammerApp::RunMainDialog() {
     {
         CProgrammerDlg dialog(desktop, SettingsFilePath());
         desktop.SetOwner(&dialog);
+        desktop.SetAbout([&dialog] { dialog.OnSysCommand(IDM_ABOUTBOX); });
         DialogCreated(dialog);
         dialog.exec();
     }
