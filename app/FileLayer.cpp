@@ -1,6 +1,7 @@
 #include "app/FileLayer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -9,8 +10,6 @@
 #include <cerrno>
 
 namespace {
-
-const QString UnnamedFile = QStringLiteral("an unnamed file");
 
 struct CauseText {
     FileCause cause;
@@ -109,10 +108,22 @@ FileCause CauseFromErrno(int error) {
 
 FileReadResult FileLayer::ReadHead(const QString& path, qint64 maxBytes) {
     FileReadResult result;
-    // Plain POSIX calls, so that errno names the cause.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Plain POSIX calls, so that errno names the cause. O_NONBLOCK: opening a FIFO or a device
+    // must not wait for a writer; nothing but a regular file is read.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         result.error = FileError{CauseFromErrno(errno), path};
+        return result;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        result.error = FileError{CauseFromErrno(errno), path};
+    } else if (!S_ISREG(status.st_mode)) {
+        result.error = FileError{FileCause::AccessDenied, path};
+    }
+    if (result.error) {
+        ::close(fd);
         return result;
     }
     result.bytes.resize(static_cast<int>(maxBytes));
@@ -123,9 +134,7 @@ FileReadResult FileLayer::ReadHead(const QString& path, qint64 maxBytes) {
             continue;
         }
         if (got < 0) {
-            // A folder opens but cannot be read: the file the user named is not there.
-            result.error = FileError{
-                errno == EISDIR ? FileCause::AccessDenied : CauseFromErrno(errno), UnnamedFile};
+            result.error = FileError{CauseFromErrno(errno), path};
             break;
         }
         if (got == 0) {
@@ -135,7 +144,7 @@ FileReadResult FileLayer::ReadHead(const QString& path, qint64 maxBytes) {
     }
     result.bytes.resize(static_cast<int>(total));
     if (::close(fd) != 0 && !result.error) {
-        result.error = FileError{CauseFromErrno(errno), UnnamedFile};
+        result.error = FileError{CauseFromErrno(errno), path};
     }
     return result;
 }

@@ -26,8 +26,8 @@ enum class FileCause {
 
 struct FileError {
     FileCause cause = FileCause::Other;
-    // What the message names: the path as passed when opening fails, the full path when writing
-    // fails, "an unnamed file" when reading, seeking or closing fails.
+    // What the message names: the path as passed when reading fails, the full path when writing
+    // fails.
     QString name;
 };
 
@@ -46,7 +46,8 @@ struct FileReadResult {
 class FileLayer {
 public:
     virtual ~FileLayer() = default;
-    // The first maxBytes bytes of the file (all of it when shorter).
+    // The first maxBytes bytes of the file (all of it when shorter). Anything but a regular file
+    // (a folder, a FIFO, a device) is refused as access denied, without waiting on it.
     FileReadResult ReadHead(const QString& path, qint64 maxBytes);
     std::optional<FileError> WriteWhole(const QString& path, const QByteArray& bytes);
 

@@ -4,6 +4,7 @@
 #include <QStandardPaths>
 #include <cstdio>
 
+#include "app/ControlIds.h"
 #include "app/ProgrammerDlg.h"
 #include "app/QtDesktop.h"
 #include "app/StopSignals.h"
@@ -57,6 +58,7 @@ int CProgrammerApp::RunMainDialog() {
     QtDesktop desktop;
     CProgrammerDlg dialog(desktop, SettingsFilePath());
     desktop.SetOwner(&dialog);
+    desktop.SetAbout([&dialog] { dialog.OnSysCommand(IDM_ABOUTBOX); });
     StopSignals stop([&dialog] {
         // Also ends any message box the user has open; a running operation stops by itself.
         dialog.done(CProgrammerDlg::InterruptedResult);

@@ -16,6 +16,7 @@
 #include "image/IntelHex.h"
 
 struct ChipInfo;
+class PressedLook;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -133,6 +134,7 @@ protected:
     void reject() override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnInitDialog();
@@ -149,12 +151,20 @@ private:
     void SelectChip(int row);
     // The pushed look of the five controls that only the 14-bit chips have.
     void SetFourteenBitOnlyHighlight(bool on);
+    // Enter in the chip list: the current entry becomes the chosen chip.
+    void ConfirmChipChoice();
     void OnPanelControl(int id, int oscillator = -1);
     // The chip commands' common guards: "No Programmer !" when no board answers on LPT1 or
     // LPT2; "No PIC selected !" (with the given icon) when no chip is chosen.
     bool ProgrammerFound();
     const ChipInfo* SelectedChip(Desktop::Icon icon);
+    // The progress callback of a word loop: it moves the progress bar and, for as long as it
+    // lives, keeps the windows painted while the user's input is dropped. Pass it straight to the
+    // loop, so that it ends with the loop.
     Progress ProgressBarUpdater();
+    // Automatic's read-out of the configuration word: the image and the panel keep the file's
+    // word; a chip whose word differs is reported.
+    void CheckConfigWordOnChip();
     void ShowCalibration(int value, const QString& labelWithValue, const QString& labelWithout,
                          const QString& textWithout);
     // The common shape of Erased ?, Compare and Osc.Cal.: the guards, the wait cursor, the
@@ -173,6 +183,7 @@ private:
     QString settingsPath_;
     std::map<int, QWidget*> controls_;
     QMenu* windowMenu_ = nullptr;
+    PressedLook* pressedLook_ = nullptr;
     bool attached_ = false;
     bool ignoreNotifications_ = false;
 

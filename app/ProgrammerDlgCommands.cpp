@@ -5,11 +5,13 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QProgressBar>
+#include <memory>
 
 #include "app/CalibrationLabels.h"
 #include "app/ControlIds.h"
 #include "app/Desktop.h"
 #include "app/NotificationGuard.h"
+#include "app/OperationPump.h"
 #include "app/ProgrammerDlg.h"
 #include "app/WaitCursor.h"
 #include "chip/ChipOperations.h"
@@ -58,7 +60,11 @@ void CProgrammerDlg::ShowCalibration(int value, const QString& labelWithValue,
 }
 
 Progress CProgrammerDlg::ProgressBarUpdater() {
-    return [this](int position) { SetBarPosition(ProgressBar, position); };
+    auto pump = std::make_shared<OperationPump>();
+    return [this, pump](int position) {
+        SetBarPosition(ProgressBar, position);
+        pump->Pump();
+    };
 }
 
 void CProgrammerDlg::OnRead() {
@@ -245,7 +251,7 @@ void CProgrammerDlg::OnAutomatic() {
     } else {
         SetDlgItemText(Ctl::StatusLine, QStringLiteral("Code Protection! No Verification."));
     }
-    OnReadConfigWord();
+    CheckConfigWordOnChip();
     Pause(StepPauseMilliseconds);
     OnOscCal();
 }

@@ -7,6 +7,7 @@
 
 #include "app/CalibrationLabels.h"
 #include "app/ControlIds.h"
+#include "app/PressedLook.h"
 #include "app/ProgrammerDlg.h"
 #include "chip/ChipTable.h"
 #include "chip/ConfigReadout.h"
@@ -25,8 +26,11 @@ bool IsCore14(int chipType) {
 }  // namespace
 
 void CProgrammerDlg::SetFourteenBitOnlyHighlight(bool on) {
+    if (pressedLook_ == nullptr) {
+        pressedLook_ = new PressedLook(this);
+    }
     for (int id : FourteenBitOnly) {
-        qobject_cast<QAbstractButton*>(DlgItem(id))->setDown(on);
+        pressedLook_->Set(qobject_cast<QAbstractButton*>(DlgItem(id)), on);
     }
 }
 
@@ -55,8 +59,7 @@ void CProgrammerDlg::ReadConfigWord() {
 }
 
 void CProgrammerDlg::ReadOscCalibration(int count) {
-    const std::uint16_t word =
-        ReadCalibrationWord(count, [this](int position) { SetBarPosition(ProgressBar, position); });
+    const std::uint16_t word = ReadCalibrationWord(count, ProgressBarUpdater());
     const int value = word & 0xFF;
     ShowCalibration(value, CalibrationLabels::ValueInEprom, CalibrationLabels::NoneInEprom,
                     QStringLiteral("  "));

@@ -1,11 +1,10 @@
 #include "app/QtDesktop.h"
 
-#include <QCoreApplication>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 
+#include "app/DialogTemplate.h"
 #include "app/HelpFile.h"
 #include "app/HelpViewer.h"
 
@@ -20,8 +19,8 @@ public:
 
 }  // namespace
 
-QString ProgramName() {
-    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+QString MessageBoxCaption() {
+    return QString::fromLatin1(MainDialogTemplate.caption);
 }
 
 QStringList QtNameFilters(const QString& filter) {
@@ -49,15 +48,15 @@ QtDesktop::~QtDesktop() {
 
 void QtDesktop::Tell(const QString& text, Icon icon) {
     ArrowCursor arrow;
-    QMessageBox box(icon == Icon::Stop ? QMessageBox::Critical : QMessageBox::NoIcon, ProgramName(),
-                    text, QMessageBox::Ok, owner_);
+    QMessageBox box(icon == Icon::Stop ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    MessageBoxCaption(), text, QMessageBox::Ok, owner_);
     box.exec();
 }
 
 bool QtDesktop::Ask(const QString& text) {
     ArrowCursor arrow;
-    QMessageBox box(QMessageBox::NoIcon, ProgramName(), text, QMessageBox::Ok | QMessageBox::Cancel,
-                    owner_);
+    QMessageBox box(QMessageBox::NoIcon, MessageBoxCaption(), text,
+                    QMessageBox::Ok | QMessageBox::Cancel, owner_);
     return box.exec() == QMessageBox::Ok;
 }
 
@@ -93,7 +92,13 @@ QString QtDesktop::ChooseFileToSave(const QString& filter, const QString& defaul
 
 bool QtDesktop::ShowHelp(const QString& helpFile, int topic) {
     if (help_ == nullptr) {
-        help_ = new HelpViewer();
+        // A window of the main window's own: in front of it, and not blocked while it runs.
+        help_ = new HelpViewer(owner_);
+        QObject::connect(help_.data(), &HelpViewer::AboutRequested, help_.data(), [this] {
+            if (about_) {
+                about_();
+            }
+        });
     }
     help_->Open(helpFile, HelpAnchor(topic));
     return true;

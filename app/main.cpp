@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include "app/PlatformChoice.h"
 #include "app/ProgrammerApp.h"
 
 int main(int argc, char** argv) {
+    UsePreferredPlatform();
     QApplication application(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(CHIPSMITH_VERSION));
     QCommandLineParser parser;

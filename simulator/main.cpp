@@ -1,9 +1,11 @@
 #include <QApplication>
 
+#include "app/PlatformChoice.h"
 #include "simulator/SimProgrammerApp.h"
 #include "simulator/SocketFile.h"
 
 int main(int argc, char** argv) {
+    UsePreferredPlatform();
     QApplication application(argc, argv);
     SimProgrammerApp program(SocketFilePath());
     return program.RunMainDialog();

@@ -193,4 +193,28 @@ TEST_F(ExitTest, EnterPressesExit) {
     EXPECT_EQ(ReadFile(SettingsPath()), QByteArray("000"));
 }
 
+// Enter ends an entry in the calibration field or the chip list; only elsewhere does it exit.
+TEST_F(ExitTest, EnterInTheCalibrationFieldOrTheChipListDoesNotExit) {
+    WriteFile(SettingsPath(), "000");
+    auto dialog = Start();
+    dialog->show();
+    dialog->activateWindow();
+
+    dialog->CalibrationEdit->setFocus();
+    QTest::keyClicks(dialog->CalibrationEdit, QStringLiteral("5a"));
+    QTest::keyClick(dialog->CalibrationEdit, Qt::Key_Return);
+    EXPECT_EQ(dialog->CalibrationEdit->text(), QStringLiteral("5A"));
+    EXPECT_EQ(dialog->CalibrationEdit->selectedText(), QStringLiteral("5A")) << "the edit ended";
+
+    // The keyboard can make an entry current without choosing it; Enter chooses it.
+    dialog->ChipList->setFocus();
+    dialog->ChipList->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+    QTest::keyClick(dialog->ChipList, Qt::Key_Enter);
+    EXPECT_TRUE(dialog->ChipList->item(2)->isSelected());
+    EXPECT_EQ(dialog->ChipType, 3);
+
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(ReadFile(SettingsPath()), QByteArray("000")) << "Exit did not run";
+}
+
 }  // namespace

@@ -56,7 +56,7 @@ protected:
     FileLayer files;
 };
 
-TEST_F(FileLayerFilesTest, ReadingNamesThePathWhenOpeningFailsAndNoNameWhenReadingFails) {
+TEST_F(FileLayerFilesTest, ReadingFailuresNameThePath) {
     const FileReadResult missing = files.ReadHead(Path("none.hex"), 100);
     ASSERT_TRUE(missing.error);
     EXPECT_EQ(FileErrorMessage(*missing.error), Path("none.hex") + " was not found.");
@@ -67,7 +67,7 @@ TEST_F(FileLayerFilesTest, ReadingNamesThePathWhenOpeningFailsAndNoNameWhenReadi
     QDir().mkpath(Path("folder"));
     const FileReadResult folderRead = files.ReadHead(Path("folder"), 100);
     ASSERT_TRUE(folderRead.error);
-    EXPECT_EQ(folderRead.error->name, QStringLiteral("an unnamed file"));
+    EXPECT_EQ(FileErrorMessage(*folderRead.error), "Access to " + Path("folder") + " was denied.");
 }
 
 TEST_F(FileLayerFilesTest, ReadingStopsAtTheLimitOrTheEnd) {

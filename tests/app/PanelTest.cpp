@@ -162,4 +162,31 @@ TEST_F(PanelTest, ThePanelShowsWhatTheProgramPutsThereWithoutRunningHandlers) {
     EXPECT_EQ(dialog->FileImage[0x1FF], 0xFFFFu);
 }
 
+// The pushed look marks the controls a 12-bit chip does not have; moving the focus on, or dragging
+// a press off one of them, must not make it look usable.
+TEST_F(PanelTest, FourteenBitOnlyControlsKeepTheirLookOnA12BitChip) {
+    Hold(1, 0x0FEA);
+    const int fourteenBitOnly[] = {Ctl::PowerOnTimer, Ctl::CodeProtect1, Ctl::OscHS,
+                                   Ctl::OscIntRCOut, Ctl::OscExtRCOut};
+    for (int id : fourteenBitOnly) {
+        QAbstractButton* button = Button(id);
+        const QPoint inside(5, button->height() / 2);
+        QTest::mouseClick(button, Qt::LeftButton, {}, inside);
+        QTest::mousePress(button, Qt::LeftButton, {}, inside);
+        QTest::mouseMove(button, QPoint(-20, -20));
+        QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(-20, -20));
+        Button(Ctl::Watchdog)->setFocus(Qt::TabFocusReason);
+    }
+    dialog->grab();  // what the user sees
+    for (int id : fourteenBitOnly) {
+        EXPECT_TRUE(Button(id)->isDown()) << id;
+    }
+
+    Hold(3, 0x3FFF);
+    dialog->grab();
+    for (int id : fourteenBitOnly) {
+        EXPECT_FALSE(Button(id)->isDown()) << id;
+    }
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -9,6 +10,9 @@
 #include "app/AppIcon.h"
 #include "app/ControlIds.h"
 #include "app/HelpFile.h"
+#include "app/HelpViewer.h"
+#include "app/QtDesktop.h"
+#include "app/WindowPlacement.h"
 #include "tests/app/DialogFixture.h"
 
 namespace {
@@ -114,6 +118,59 @@ TEST(AppIconTest, TheIconComesInBothSizesAndIsNotEmpty) {
     const QList<QSize> sizes = ChipsmithIcon().availableSizes();
     EXPECT_TRUE(sizes.contains(QSize(32, 32)));
     EXPECT_TRUE(sizes.contains(QSize(16, 16)));
+}
+
+TEST(WindowPlacementTest, AWindowGoesOverItsOwnerAndWhollyOnTheScreen) {
+    const QRect left(0, 0, 1024, 768), right(1024, 0, 1024, 768);
+    const struct {
+        QSize size;
+        QRect over, available, placed;
+    } rows[] = {
+        {{400, 300}, {100, 100, 600, 400}, left, {200, 150, 400, 300}},     // over its owner
+        {{400, 300}, {800, 600, 200, 100}, left, {624, 468, 400, 300}},     // owner in a corner
+        {{400, 300}, {-300, -200, 200, 100}, left, {0, 0, 400, 300}},       // owner off screen
+        {{1200, 900}, {100, 100, 600, 400}, left, {0, 0, 1024, 768}},       // too large
+        {{400, 300}, {1100, 100, 600, 400}, right, {1200, 150, 400, 300}},  // a second screen
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(PlaceOnScreen(row.size, row.over, row.available), row.placed) << row.over.x();
+    }
+}
+
+// The real desktop: message boxes carry the program's name; the help window belongs to the main
+// window, lies on the screen and offers the about box.
+TEST(QtDesktopTest, BoxCaptionsAndTheHelpWindow) {
+    QWidget owner;
+    owner.resize(500, 400);
+    owner.show();
+    QtDesktop desktop;
+    desktop.SetOwner(&owner);
+    int abouts = 0;
+    desktop.SetAbout([&] { ++abouts; });
+
+    QString caption;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            caption = box->windowTitle();
+            QTest::keyClick(box, Qt::Key_Escape);
+        }
+    });
+    desktop.Tell(QStringLiteral("No Programmer !"), Desktop::Icon::Stop);
+    EXPECT_EQ(caption, QStringLiteral("Chipsmith Programmer"));
+
+    QTemporaryDir folder;
+    EXPECT_TRUE(desktop.ShowHelp(folder.filePath(QStringLiteral("help.HLP")), HelpTopic));
+    auto* help = owner.findChild<HelpViewer*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(help->isWindow());
+    EXPECT_TRUE(owner.screen()->availableGeometry().contains(help->frameGeometry()));
+    for (QPushButton* button : help->findChildren<QPushButton*>()) {
+        if (button->text() == QStringLiteral("Info about Chipsmith...")) {
+            button->click();
+        }
+    }
+    EXPECT_EQ(abouts, 1);
 }
 
 }  // namespace

@@ -1,0 +1,106 @@
+#include "app/OperationPump.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+#include <QWindow>
+#include <exception>
+
+namespace {
+
+// Often enough for smooth painting and far within any window manager's patience.
+constexpr std::chrono::milliseconds PumpInterval(25);
+
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonRelease:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::InputMethod:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TouchCancel:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::TabletMove:
+        case QEvent::NativeGesture:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsTransient(Qt::WindowType type) {
+    return type == Qt::Popup || type == Qt::ToolTip;
+}
+
+// A close request for one of our windows (the close box, Alt+F4, the window menu's Close); menus
+// and tool tips close themselves and are let be.
+bool IsCloseRequest(const QObject* receiver, const QEvent* event) {
+    if (event->type() != QEvent::Close) {
+        return false;
+    }
+    if (receiver->isWidgetType()) {
+        const auto* widget = static_cast<const QWidget*>(receiver);
+        return widget->isWindow() && !IsTransient(widget->windowType());
+    }
+    if (receiver->isWindowType()) {
+        return !IsTransient(static_cast<const QWindow*>(receiver)->type());
+    }
+    return false;
+}
+
+}  // namespace
+
+OperationPump::OperationPump() {
+    if (QCoreApplication::instance() == nullptr) {
+        return;
+    }
+    modalAtStart_ = QApplication::activeModalWidget();
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+OperationPump::~OperationPump() {
+    if (QCoreApplication::instance() == nullptr) {
+        return;
+    }
+    if (std::uncaught_exceptions() == 0) {
+        HandlePending();
+    }
+    QCoreApplication::instance()->removeEventFilter(this);
+}
+
+void OperationPump::Pump() {
+    if (std::chrono::steady_clock::now() - lastPump_ >= PumpInterval) {
+        HandlePending();
+    }
+}
+
+void OperationPump::HandlePending() {
+    if (pumping_ || QCoreApplication::instance() == nullptr) {
+        return;
+    }
+    pumping_ = true;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    lastPump_ = std::chrono::steady_clock::now();
+    pumping_ = false;
+}
+
+bool OperationPump::eventFilter(QObject* receiver, QEvent* event) {
+    if (!IsUserInput(event->type()) && !IsCloseRequest(receiver, event)) {
+        return false;
+    }
+    // A box opened during the run has become the modal window: its input goes through.
+    return QApplication::activeModalWidget() == modalAtStart_;
+}
