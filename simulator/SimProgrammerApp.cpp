@@ -8,7 +8,7 @@
 #include "sim/SimulatedBoard.h"
 #include "simulator/SocketFile.h"
 #include "simulator/VirtualSocketWindow.h"
-#include "simulator/WindowPlacement.h"
+#include "app/WindowPlacement.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "simulator/SimProgrammerApp.h"
 #include "simulator/SocketFile.h"
 #include "simulator/VirtualSocketWindow.h"
-#include "simulator/WindowPlacement.h"
+#include "app/WindowPlacement.h"
 #include "tests/app/QtPrinters.h"
 #include "tests/app/ScriptedDesktop.h"
 #include "tests/simulator/SocketWindowTesting.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "simulator/WindowPlacement.h"
+#include "app/WindowPlacement.h"
 
 namespace {
 
