@@ -49,7 +49,9 @@ struct SimPins {
 //   A 12-bit chip whose supplies come on more than 9 ms apart still enters, with an error.
 // - A pulse lasts from the last falling clock edge of BeginProgramming to that of EndProgramming
 //   (so it includes the six clock cycles of EndProgramming itself).
-// - The count of effective pulses per word belongs to the cell and survives ClearRecords.
+// - The count of effective pulses per word belongs to the cell and survives ClearRecords. A word
+//   set to need N pulses reads back unchanged after fewer, so a host's read-back after each pulse
+//   finds N; the pulses that follow it are recorded as margin pulses.
 class SimulatedChip {
 public:
     struct Pulse {
@@ -57,6 +59,9 @@ public:
         std::uint16_t data;
         std::int64_t durationNs;
         bool effective;
+        // The cell already held the pulse's data before it: a margin pulse, which can change
+        // nothing but makes the word hold for good on a real part.
+        bool margin;
     };
 
     // Shortest programming pulse that takes effect, in nanoseconds.

@@ -227,13 +227,14 @@ void SimulatedChip::EndPulse(std::int64_t nowNs) {
     pulseOn_ = false;
     const std::int64_t duration = nowNs - pulseStart_;
     const bool effective = duration >= MinimumPulseNs;
-    pulses_.push_back({pulseAddress_, pulseData_, duration, effective});
+    const int index = CellIndex(pulseAddress_);
+    const bool margin = index >= 0 && cells_[index] == (pulseData_ & Erased());
+    pulses_.push_back({pulseAddress_, pulseData_, duration, effective, margin});
     if (!effective) {
         AddError(SimError::PulseTooShort, "pulse at " + Hex(pulseAddress_) + " lasted " +
                                               Ns(duration) + ", less than 100 us");
         return;
     }
-    const int index = CellIndex(pulseAddress_);
     if (index < 0 || neverPrograms_.count(pulseAddress_) != 0) {
         return;
     }
