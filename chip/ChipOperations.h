@@ -52,8 +52,9 @@ VerifyResult VerifyWords(const ChipFamily& family, const std::uint32_t* image, i
                          bool verifyAllowed, const Progress& progress);
 
 struct ProgramResult {
-    int errors;  // failed words, the configuration word included
-    bool configurationFailed;
+    int errors = 0;  // failed words, the configuration word included
+    bool configurationFailed = false;
+    std::vector<int> failedAddresses;  // chip addresses of the failed words, in programming order
 };
 
 // Programs image slots 0..n-1 (n-1 with keepCalibration: the chip keeps its calibration word),

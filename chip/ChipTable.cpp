@@ -15,6 +15,12 @@ const ChipFamily Core12{
     /*pulseMilliseconds=*/1,
     /*pulsesPerWord=*/10,
     /*configurationPulses=*/12,
+    // In-Circuit Serial Programming for PIC12C5XX OTP MCUs (DS30557, also in the ICSP guide
+    // DS30277): 100 us pulses, at most 8 per word, then 11 x N over-programming pulses; the
+    // configuration word wants 10 ms, preferably as a series of 100 us pulses: 100 of them.
+    /*adaptive=*/
+    {/*pulseMicroseconds=*/100, /*maxPulses=*/8, /*marginFactor=*/11,
+     /*configurationPulses=*/100},
 };
 
 const ChipFamily Core14{
@@ -30,6 +36,12 @@ const ChipFamily Core14{
     /*pulseMilliseconds=*/2,
     /*pulsesPerWord=*/3,  // plus one for each of these whose read-back missed
     /*configurationPulses=*/12,
+    // PIC12C67X/PIC12CE67X EPROM programming specification (DS40175): 100 us pulses, at most 25
+    // per word, then 3 x N over-programming pulses. The configuration word gets the same 100 x
+    // 100 us as on the 12-bit chips (our reading of the guide's 10 ms configuration pulse).
+    /*adaptive=*/
+    {/*pulseMicroseconds=*/100, /*maxPulses=*/25, /*marginFactor=*/3,
+     /*configurationPulses=*/100},
 };
 
 const std::array<ChipInfo, ChipCount> ChipTable{{
@@ -41,6 +53,7 @@ const std::array<ChipInfo, ChipCount> ChipTable{{
         /*calibrationAddress=*/0x1FF,
         /*maxUsableAddress=*/510,
         /*configAddress=*/0xFFF,
+        /*idAddress=*/0x200,
     },
     {
         /*chipType=*/2,
@@ -50,6 +63,7 @@ const std::array<ChipInfo, ChipCount> ChipTable{{
         /*calibrationAddress=*/0x3FF,
         /*maxUsableAddress=*/1022,
         /*configAddress=*/0xFFF,
+        /*idAddress=*/0x400,
     },
     {
         /*chipType=*/3,
@@ -59,6 +73,7 @@ const std::array<ChipInfo, ChipCount> ChipTable{{
         /*calibrationAddress=*/0x3FF,
         /*maxUsableAddress=*/1022,
         /*configAddress=*/0x2007,
+        /*idAddress=*/0x2000,
     },
     {
         /*chipType=*/4,
@@ -68,6 +83,7 @@ const std::array<ChipInfo, ChipCount> ChipTable{{
         /*calibrationAddress=*/0x7FF,
         /*maxUsableAddress=*/2046,
         /*configAddress=*/0x2007,
+        /*idAddress=*/0x2000,
     },
 }};
 

@@ -6,6 +6,15 @@
 #include <array>
 #include <cstdint>
 
+// The chip maker's adaptive programming: short pulses, each followed by a read-back, until the word
+// reads back right after N of them; then a multiple of N more pulses as margin, not read back.
+struct AdaptivePulses {
+    int pulseMicroseconds;
+    int maxPulses;     // a word still wrong after this many pulses has failed
+    int marginFactor;  // margin pulses per pulse the word needed
+    int configurationPulses;
+};
+
 struct ChipFamily {
     const char* name;
     // Bits a word has on this family's chips: 12 or 14 (wordMask 0x0FFF or 0x3FFF).
@@ -30,12 +39,18 @@ struct ChipFamily {
     int pulseMilliseconds;
     int pulsesPerWord;
     int configurationPulses;
+    // The faster alternative the command-line program offers.
+    AdaptivePulses adaptive;
 
     // The 14-bit family (PIC12C671/672): a power-up timer, two protection fields, eight
     // oscillator codes, and a configuration word reached through configuration memory.
     bool Is14Bit() const { return wordBits == 14; }
     // An image word that programming leaves alone: every bit the chip has is 1.
     bool IsBlankForProgramming(std::uint32_t word) const { return (word & wordMask) == wordMask; }
+    // A word as it is stored and compared: the bits the chip lacks set, so blank is 0xFFFF.
+    std::uint16_t Forced(std::uint32_t word) const {
+        return static_cast<std::uint16_t>(word | ReadForceMask);
+    }
 };
 
 extern const ChipFamily Core12;
@@ -49,7 +64,11 @@ struct ChipInfo {
     int calibrationAddress;  // the last program word: the factory calibration instruction
     int maxUsableAddress;    // the highest address a user program may occupy
     int configAddress;
+    int idAddress;  // the first of the four ID words, as chip address and image slot
 };
+
+// The ID words a chip carries from idAddress on (gpasm's __idlocs).
+constexpr int IdWordCount = 4;
 
 constexpr int ChipCount = 4;
 extern const std::array<ChipInfo, ChipCount> ChipTable;

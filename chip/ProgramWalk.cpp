@@ -1,23 +1,21 @@
-// Programming the one-time-programmable chips. Every word gets a fixed budget of pulses and is
-// read back; a word that still differs is counted and the run goes on with the next one (a cell
-// can only lose bits, so there is nothing to retry from and no second pass).
+// Programming the one-time-programmable chips, word by word. A word that does not read back right
+// is counted and the walk goes on with the next one (a cell can only lose bits, so there is nothing
+// to retry from and no second pass).
 //
-// Pulse budget                12-bit chips (12C508/509)       14-bit chips (12C671/672)
+//                             12-bit chips (12C508/509)       14-bit chips (12C671/672)
 //   before the first word     nothing                         50 ms for the chip to settle
-//   one pulse                 1 ms                            2 ms
-//   non-blank program word    10 pulses, then 1 read-back     3 pulses, each read back; one more
-//                                                             pulse per miss (3 to 6 in all),
-//                                                             then a final read-back
-//   blank image word          skipped, not read back          no pulse, final read-back only:
-//                                                             the chip must still be blank there
+//   blank image word          skipped, not read back          no pulse, read back once: the chip
+//                                                             must still be blank there
 //   stepping the address      IncrementAddress before a word  IncrementAddress after a word
-//   to the configuration word power down, 20 ms, power up     LoadConfiguration + 7 increments
-//   configuration word        12 pulses, 1 read-back          12 pulses, 1 read-back
+//   ID words                  right after program memory      from 0x2000, after LoadConfiguration
+//   to the configuration word power down, 20 ms, power up     LoadConfiguration (or on from the
+//                                                             ID words) up to 0x2007
 //
 // Comparisons force both sides with the family's ReadForceMask, so only the bits the chip has
 // count. On the wire a 12-bit word carries bits 12 and 13 set; the chip ignores them.
 
-#include "chip/ChipOperations.h"
+#include "chip/ProgramWalk.h"
+
 #include "chip/ChipTable.h"
 #include "chip/Interruption.h"
 #include "link/Delays.h"
@@ -29,39 +27,6 @@ namespace {
 constexpr int SettleMilliseconds = 50;
 // The 12-bit chips reach their configuration word only from power-up: off this long, then on.
 constexpr int PowerCycleMilliseconds = 20;
-
-std::uint16_t Forced(const ChipFamily& family, std::uint32_t word) {
-    return static_cast<std::uint16_t>(word | family.ReadForceMask);
-}
-
-void ProgrammingPulse(std::uint16_t word, int pulseMilliseconds) {
-    SendCommand(LoadData);
-    SendDataWord(word);
-    SendCommand(BeginProgramming);
-    Pause(pulseMilliseconds);
-    SendCommand(EndProgramming);
-}
-
-void Pulses(const ChipFamily& family, std::uint16_t word, int count) {
-    for (int i = 0; i < count; ++i) {
-        ProgrammingPulse(word, family.pulseMilliseconds);
-    }
-}
-
-bool ReadsBack(const ChipFamily& family, std::uint16_t expected) {
-    SendCommand(ReadData);
-    return Forced(family, ReadDataWord()) == expected;
-}
-
-// Programs the configuration word at the chip's current address and reads it back.
-void ProgramConfiguration(const ChipFamily& family, std::uint16_t word, ProgramResult& result) {
-    StopPoint(family.configAddress);
-    Pulses(family, word, family.configurationPulses);
-    if (!ReadsBack(family, word)) {
-        result.configurationFailed = true;
-        ++result.errors;
-    }
-}
 
 class ProgressAccumulator {
 public:
@@ -79,80 +44,153 @@ private:
     int done_ = 0;
 };
 
-}  // namespace
+class Walk {
+public:
+    Walk(const PulsePlan& plan, const ProgramJob& job, const Progress& progress)
+        : plan_(plan),
+          family_(plan.Family()),
+          job_(job),
+          bar_(progress, job.words + (HasIdWords() ? IdWordCount : 0)) {}
 
-ProgramResult ProgramCore12(const std::uint32_t* image, int n, bool keepCalibration,
-                            const Progress& progress) {
-    const ChipFamily& family = Core12;
-    if (keepCalibration) {
-        --n;
-    }
-    ProgramResult result{0, false};
-    ProgressAccumulator bar(progress, n);
-    for (int k = 0; k < n; ++k) {
-        StopPoint(k);
-        // Power-up leaves the chip at its configuration word; the first step wraps it to 0.
-        SendCommand(IncrementAddress);
-        if (!family.IsBlankForProgramming(image[k])) {
-            const std::uint16_t expected = Forced(family, image[k]);
-            Pulses(family, expected, family.pulsesPerWord);
-            if (!ReadsBack(family, expected)) {
-                ++result.errors;
+    bool HasIdWords() const { return job_.idAddress != NoIdWords; }
+
+    // Programs the word of image slot `address` at the chip's current address.
+    void Word(int address) {
+        const std::uint32_t word = job_.image[address];
+        const std::uint16_t expected = family_.Forced(word);
+        if (family_.IsBlankForProgramming(word)) {
+            // Only the 14-bit chips check that a blank word is still blank.
+            if (family_.Is14Bit() && !plan_.ReadsBack(expected)) {
+                Failed(address);
             }
+        } else if (!plan_.ProgramWord(expected)) {
+            Failed(address);
         }
-        bar.WordDone();
+        bar_.WordDone();
+    }
+
+    // Programs the configuration word, reached already, unless its slot is blank.
+    void Configuration() {
+        const std::uint16_t word = family_.Forced(job_.image[family_.configAddress]);
+        StopPoint(family_.configAddress);
+        if (!plan_.ProgramConfiguration(word)) {
+            result_.configurationFailed = true;
+            Failed(family_.configAddress);
+        }
+    }
+    bool ConfigurationBlank() const {
+        return family_.IsBlankForProgramming(job_.image[family_.configAddress]);
+    }
+
+    ProgramResult Result() const { return result_; }
+
+private:
+    void Failed(int address) {
+        ++result_.errors;
+        result_.failedAddresses.push_back(address);
+    }
+
+    const PulsePlan& plan_;
+    const ChipFamily& family_;
+    const ProgramJob& job_;
+    ProgressAccumulator bar_;
+    ProgramResult result_;
+};
+
+void Increment(int times = 1) {
+    for (int i = 0; i < times; ++i) {
+        SendCommand(IncrementAddress);
+    }
+}
+
+ProgramResult Walk12(const PulsePlan& plan, const ProgramJob& job, const Progress& progress) {
+    const ChipFamily& family = plan.Family();
+    Walk walk(plan, job, progress);
+    // Power-up leaves the chip at its configuration word; the first step wraps it to 0, every
+    // further one moves it on by one.
+    int at = -1;
+    auto stepTo = [&at](int address) {
+        Increment(address - at);
+        at = address;
+    };
+    for (int k = 0; k < job.words; ++k) {
+        StopPoint(k);
+        stepTo(k);
+        walk.Word(k);
+    }
+    if (walk.HasIdWords()) {
+        // Past program memory, over a kept calibration word.
+        for (int address = job.idAddress; address < job.idAddress + IdWordCount; ++address) {
+            StopPoint(address);
+            stepTo(address);
+            walk.Word(address);
+        }
     }
     ExitProgramMode();
     Pause(PowerCycleMilliseconds);
     family.EnterProgramMode();
-    const std::uint32_t configuration = image[family.configAddress];
-    if (!family.IsBlankForProgramming(configuration)) {
-        ProgramConfiguration(family, Forced(family, configuration), result);
+    if (!walk.ConfigurationBlank()) {
+        walk.Configuration();
     }
     ExitProgramMode();
-    return result;
+    return walk.Result();
+}
+
+ProgramResult Walk14(const PulsePlan& plan, const ProgramJob& job, const Progress& progress) {
+    const ChipFamily& family = plan.Family();
+    Walk walk(plan, job, progress);
+    Pause(SettleMilliseconds);
+    for (int k = 0; k < job.words; ++k) {
+        StopPoint(k);
+        walk.Word(k);
+        Increment();
+    }
+    // LoadConfiguration moves the chip to 0x2000, where the ID words begin; its data frame is
+    // not programmed by itself and carries the first word programmed there: the first ID word,
+    // or the configuration word, as the window has always sent it. No power cycle on the way.
+    const int configurationArea = family.configAddress - family.incrementsFromConfigurationArea;
+    int at = -1;
+    if (walk.HasIdWords()) {
+        SendCommand(LoadConfiguration);
+        SendDataWord(family.Forced(job.image[configurationArea]));
+        for (int address = job.idAddress; address < job.idAddress + IdWordCount; ++address) {
+            StopPoint(address);
+            walk.Word(address);
+            Increment();
+        }
+        at = job.idAddress + IdWordCount;
+    }
+    if (!walk.ConfigurationBlank()) {
+        if (at < 0) {
+            SendCommand(LoadConfiguration);
+            SendDataWord(family.Forced(job.image[family.configAddress]));
+            at = configurationArea;
+        }
+        Increment(family.configAddress - at);
+        walk.Configuration();
+    }
+    ExitProgramMode();
+    return walk.Result();
+}
+
+ProgramJob ClassicJob(const std::uint32_t* image, int n, bool keepCalibration) {
+    return {image, keepCalibration ? n - 1 : n, NoIdWords};
+}
+
+}  // namespace
+
+ProgramResult ProgramWords(const PulsePlan& plan, const ProgramJob& job, const Progress& progress) {
+    return plan.Family().Is14Bit() ? Walk14(plan, job, progress) : Walk12(plan, job, progress);
+}
+
+ProgramResult ProgramCore12(const std::uint32_t* image, int n, bool keepCalibration,
+                            const Progress& progress) {
+    return ProgramWords(PulsePlan(Algorithm::Classic, Core12),
+                        ClassicJob(image, n, keepCalibration), progress);
 }
 
 ProgramResult ProgramCore14(const std::uint32_t* image, int n, bool keepCalibration,
                             const Progress& progress) {
-    const ChipFamily& family = Core14;
-    if (keepCalibration) {
-        --n;
-    }
-    ProgramResult result{0, false};
-    ProgressAccumulator bar(progress, n);
-    Pause(SettleMilliseconds);
-    for (int k = 0; k < n; ++k) {
-        StopPoint(k);
-        const std::uint16_t expected = Forced(family, image[k]);
-        if (!family.IsBlankForProgramming(image[k])) {
-            int misses = 0;
-            for (int i = 0; i < family.pulsesPerWord; ++i) {
-                ProgrammingPulse(expected, family.pulseMilliseconds);
-                if (!ReadsBack(family, expected)) {
-                    ++misses;
-                }
-            }
-            Pulses(family, expected, misses);
-        }
-        // Blank words are read back too: a location already programmed is an error.
-        if (!ReadsBack(family, expected)) {
-            ++result.errors;
-        }
-        SendCommand(IncrementAddress);
-        bar.WordDone();
-    }
-    const std::uint32_t configuration = image[family.configAddress];
-    if (!family.IsBlankForProgramming(configuration)) {
-        const std::uint16_t word = Forced(family, configuration);
-        // Into configuration memory at 0x2000 and up to the configuration word, no power cycle.
-        SendCommand(LoadConfiguration);
-        SendDataWord(word);
-        for (int i = 0; i < family.incrementsFromConfigurationArea; ++i) {
-            SendCommand(IncrementAddress);
-        }
-        ProgramConfiguration(family, word, result);
-    }
-    ExitProgramMode();
-    return result;
+    return ProgramWords(PulsePlan(Algorithm::Classic, Core14),
+                        ClassicJob(image, n, keepCalibration), progress);
 }

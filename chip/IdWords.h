@@ -1,0 +1,18 @@
+#pragma once
+
+// The four ID words a chip carries for its user (a serial number, a version), beside program
+// memory: after it on the 12-bit chips, at 0x2000 on the 14-bit ones. Image slots and chip
+// addresses coincide (ChipInfo::idAddress). Programming them is part of ProgramChip.
+
+#include <cstdint>
+
+#include "chip/ChipTable.h"
+
+// True when the image holds any non-blank ID word.
+bool HasIdWords(const ChipInfo& chip, const std::uint32_t* image);
+
+// Reads the four ID words into their image slots, forced like every word read (RunOnChip inside).
+void ReadIdWords(const ChipInfo& chip, std::uint32_t* image);
+
+// Reads the four ID words and counts those that differ from the image's, both forced.
+int IdWordDifferences(const ChipInfo& chip, const std::uint32_t* image);
