@@ -17,6 +17,7 @@
 #include "chip/ChipOperations.h"
 #include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
+#include "chip/ProgrammingAlgorithm.h"
 #include "image/Calibration.h"
 #include "image/ChipInference.h"
 #include "link/Delays.h"
@@ -166,10 +167,8 @@ void CProgrammerDlg::OnProgramm() {
         return;
     }
     const bool core12 = !chip->family.Is14Bit();
-    const ProgramResult result = RunOnChip(chip->family, StartAt::PowerUp, [&] {
-        return (core12 ? ProgramCore12 : ProgramCore14)(FileImage.data(), chip->memoryWords,
-                                                        KeepChipCalibration, ProgressBarUpdater());
-    });
+    const ProgramResult result = ProgramChip(*chip, Algorithm::Classic, FileImage.data(),
+                                             KeepChipCalibration, false, ProgressBarUpdater());
     if (result.errors == 0) {
         SetDlgItemText(Ctl::StatusLine, core12 ? QStringLiteral("Programming successful .")
                                                : QStringLiteral("Programming successful."));
