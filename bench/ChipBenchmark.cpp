@@ -1,6 +1,8 @@
 // How long the chip operations take with the real clock, against the simulated board: for every
-// chip, Read, Erased ?, Programm and Compare of a full random image, each set against the waits
-// the algorithm asks for. A ratio near 1 means the host adds little to the chip's own timing.
+// chip, Read, Erased ?, Programm with the window's algorithm and with the chip maker's adaptive one
+// (--fast, on a fresh chip), and Compare of a full random image, each set against the waits the
+// algorithm asks for. A ratio near 1 means the host adds little to the chip's own timing. The
+// programming rows also say how long the chip saw its programming pulses (as it times them).
 // Not a test: it sleeps for real and takes a while (programming a 12C672 alone is 15-25 s).
 
 #include <chrono>
@@ -15,6 +17,7 @@
 #include "chip/ChipOperations.h"
 #include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
+#include "chip/ProgrammingAlgorithm.h"
 #include "image/IntelHex.h"
 #include "link/ProgrammerLink.h"
 #include "sim/SimulatedBoard.h"
@@ -43,8 +46,17 @@ std::vector<std::uint32_t> RandomImage(const ChipInfo& chip, std::mt19937& rando
     return image;
 }
 
+// How long the chip saw programming pulses since the records were cleared.
+double PulseMilliseconds(SimulatedBoard& board) {
+    std::int64_t total = 0;
+    for (const auto& pulse : board.Chip()->Pulses()) {
+        total += pulse.durationNs;
+    }
+    return static_cast<double>(total) / 1e6;
+}
+
 void PrintHeader() {
-    std::printf("%-7s %-9s %10s %10s %6s | %9s %9s %6s | %9s | %10s %10s | %s\n", "chip",
+    std::printf("%-7s %-15s %10s %10s %6s | %9s %9s %6s | %9s | %10s %10s | %s\n", "chip",
                 "operation", "wall ms", "needed ms", "ratio", "pause ms", "spent ms", "ratio",
                 "busy ms", "port reads", "writes", "outcome");
 }
@@ -64,7 +76,7 @@ void Measure(const char* chipName, const char* operation, SimulatedBoard& board,
     if (!errors.empty()) {
         outcome += ", simulation errors: " + std::to_string(errors.size()) + " (" + errors[0] + ")";
     }
-    std::printf("%-7s %-9s %10.1f %10.1f %6.3f | %9.1f %9.1f %6.3f | %9.1f | %10lld %10lld | %s\n",
+    std::printf("%-7s %-15s %10.1f %10.1f %6.3f | %9.1f %9.1f %6.3f | %9.1f | %10lld %10lld | %s\n",
                 chipName, operation, wallMs, neededMs, wallMs / neededMs, pauseMs, spentMs,
                 pauseMs > 0 ? spentMs / pauseMs : 0.0,
                 static_cast<double>(counting.BusyAskedNs()) / 1e6,
@@ -94,13 +106,17 @@ void BenchmarkChip(const ChipInfo& chip, CountingDelays& counting, std::mt19937&
         });
         return std::to_string(result.nonBlankWords) + " not blank";
     });
-    Measure(chip.name, "Programm", board, counting, [&] {
-        const ProgramResult result = RunOnChip(family, StartAt::PowerUp, [&] {
-            return (family.Is14Bit() ? ProgramCore14 : ProgramCore12)(
-                image.data(), chip.memoryWords, true, progress);
-        });
-        return std::to_string(result.errors) + " errors";
-    });
+    const auto program = [&](Algorithm algorithm) {
+        const ProgramResult result =
+            ProgramChip(chip, algorithm, image.data(), true, false, progress);
+        char pulses[64];
+        std::snprintf(pulses, sizeof pulses, ", pulses %.1f ms", PulseMilliseconds(board));
+        return std::to_string(result.errors) + " errors" + pulses;
+    };
+    Measure(chip.name, "Programm", board, counting, [&] { return program(Algorithm::Classic); });
+    board.Insert(SimulatedChip::Factory(chip.chipType, 0x5A));
+    Measure(chip.name, "Programm --fast", board, counting,
+            [&] { return program(Algorithm::Fast); });
     Measure(chip.name, "Compare", board, counting, [&] {
         const VerifyResult result = RunOnChip(family, StartAt::AddressZero, [&] {
             return VerifyWords(family, image.data(), chip.maxUsableAddress + 1, true, progress);
