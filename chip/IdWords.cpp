@@ -56,12 +56,14 @@ void ReadIdWords(const ChipInfo& chip, std::uint32_t* image) {
     }
 }
 
-int IdWordDifferences(const ChipInfo& chip, const std::uint32_t* image) {
+std::vector<WordMismatch> IdWordDifferences(const ChipInfo& chip, const std::uint32_t* image) {
     const auto words = ReadFromChip(chip);
-    int differences = 0;
+    std::vector<WordMismatch> differences;
     for (int i = 0; i < IdWordCount; ++i) {
-        if (words[static_cast<std::size_t>(i)] != chip.family.Forced(image[chip.idAddress + i])) {
-            ++differences;
+        const std::uint16_t onChip = words[static_cast<std::size_t>(i)];
+        const std::uint16_t expected = chip.family.Forced(image[chip.idAddress + i]);
+        if (onChip != expected) {
+            differences.push_back({chip.idAddress + i, onChip, expected});
         }
     }
     return differences;

@@ -6,6 +6,9 @@
 
 #include <cstdint>
 
+#include <vector>
+
+#include "chip/ChipOperations.h"
 #include "chip/ChipTable.h"
 
 // True when the image holds any non-blank ID word.
@@ -14,5 +17,5 @@ bool HasIdWords(const ChipInfo& chip, const std::uint32_t* image);
 // Reads the four ID words into their image slots, forced like every word read (RunOnChip inside).
 void ReadIdWords(const ChipInfo& chip, std::uint32_t* image);
 
-// Reads the four ID words and counts those that differ from the image's, both forced.
-int IdWordDifferences(const ChipInfo& chip, const std::uint32_t* image);
+// Reads the four ID words and returns those that differ from the image's, both forced.
+std::vector<WordMismatch> IdWordDifferences(const ChipInfo& chip, const std::uint32_t* image);

@@ -6,6 +6,8 @@
 #include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
 #include "chip/ConfigReadout.h"
+#include "chip/IdWords.h"
+#include "chip/ProgrammingAlgorithm.h"
 #include "cli/ConfigDescription.h"
 #include "cli/TerminalProgress.h"
 #include "image/Calibration.h"
@@ -70,6 +72,11 @@ Comparison Compare(CommandContext& context, const std::vector<std::uint32_t>& im
         for (const WordMismatch& mismatch : result.mismatches) {
             differ(mismatch.address, mismatch.chip, mismatch.expected);
         }
+        if (HasIdWords(chip, image.data())) {
+            for (const WordMismatch& mismatch : IdWordDifferences(chip, image.data())) {
+                differ(mismatch.address, mismatch.chip, mismatch.expected);
+            }
+        }
     }
     const auto configSlot = static_cast<std::size_t>(family.configAddress);
     const std::uint16_t fileConfig = static_cast<std::uint16_t>(image[configSlot]);
@@ -102,6 +109,7 @@ ChipOutcome ReadChipCommand(CommandContext& context) {
     RunOnChip(chip.family, StartAt::AddressZero, [&] {
         ReadChipWords(chip.family, chip.memoryWords, image.data(), context.progress.For("Reading"));
     });
+    ReadIdWords(chip, image.data());
     image[static_cast<std::size_t>(chip.configAddress)] = ReadConfigWordFromChip(chip.family);
     ChipOutcome outcome;
     outcome.data = ChipHexText(chip, image);
@@ -171,10 +179,9 @@ ChipOutcome ProgramCommand(CommandContext& context) {
     }
 
     context.programmingStarted = true;
-    const ProgramResult result = RunOnChip(chip.family, StartAt::PowerUp, [&] {
-        return (chip.family.Is14Bit() ? ProgramCore14 : ProgramCore12)(
-            image.data(), chip.memoryWords, keepCalibration, context.progress.For("Programming"));
-    });
+    const ProgramResult result =
+        ProgramChip(chip, context.options.fast ? Algorithm::Fast : Algorithm::Classic, image.data(),
+                    keepCalibration, true, context.progress.For("Programming"));
     const Comparison comparison = Compare(context, image);
 
     outcome.passed = result.errors == 0 && comparison.differences == 0;

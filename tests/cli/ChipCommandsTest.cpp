@@ -56,6 +56,13 @@ TEST_P(CliChipTest, AutoThenVerifyReadBlankConfigAndOsccal) {
         }
         ASSERT_EQ(back.image[k], expected) << "slot " << k;
     }
+    // The ID words (__idlocs) were programmed with the program and come back with it.
+    for (int k = 0; k < IdWordCount; ++k) {
+        const auto slot = static_cast<std::size_t>(FindChip(Type())->idAddress + k);
+        EXPECT_EQ(back.image[slot],
+                  file.image[slot] == 0xFFFF ? 0xFFFF : file.image[slot] & Erased())
+            << "ID word " << k;
+    }
     const std::size_t configSlot = Type() >= 3 ? 0x2007 : 0xFFF;
     EXPECT_EQ(back.image[configSlot], file.image[configSlot] & Erased());
 
@@ -116,6 +123,14 @@ TEST_P(CliChipTest, TheCalibrationValueIsKeptGivenOrRequired) {
     EXPECT_EQ(kept.status, ExitStatus::Done);
     EXPECT_TRUE(Has(kept.err, "keeps it; --calibration is not used")) << kept.err;
     EXPECT_EQ(SocketChip().CalibrationWord() & 0xFF, 0x5A);
+}
+
+TEST_P(CliChipTest, FastAutoEndsWithAVerifiedChip) {
+    Socket(SimulatedChip::Factory(Type(), 0x5A));
+    const Run run = Cli({"--port", "sim", "--fast", "auto", File().c_str()});
+    EXPECT_EQ(run.status, ExitStatus::Done) << run.out << run.err;
+    EXPECT_EQ(run.out, "programmed, calibration 5A, 0 errors\n");
+    EXPECT_EQ(Cli({"--port", "sim", "verify", File().c_str()}).status, ExitStatus::Done);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllChips, CliChipTest, ::testing::Values(1, 2, 3, 4));
