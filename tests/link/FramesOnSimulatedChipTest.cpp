@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "chip/ChipSession.h"
 #include "link/Delays.h"
 #include "link/ProgrammerLink.h"
 #include "link/ProgrammerPort.h"
@@ -13,14 +14,6 @@ class FramesOnSimulatedChipTest : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override { board.Insert(SimulatedChip::Factory(GetParam(), 0x5A)); }
     bool Is14Bit() const { return GetParam() >= 3; }
-    void PowerUpAtAddressZero() {
-        if (Is14Bit()) {
-            EnterProgramMode14Bit();
-        } else {
-            EnterProgramMode12Bit();
-            SendCommand(IncrementAddress);
-        }
-    }
     void Program(std::uint16_t word) {
         SendCommand(LoadData);
         SendDataWord(word);
@@ -40,7 +33,7 @@ protected:
 
 TEST_P(FramesOnSimulatedChipTest, AWordWrittenIsTheWordReadBack) {
     const std::uint16_t word = Is14Bit() ? 0x2A5F : 0x0A5F;
-    PowerUpAtAddressZero();
+    PoweredChip powered(FamilyOf(GetParam()), StartAt::AddressZero);
     EXPECT_TRUE(board.InProgramMode());
     EXPECT_EQ(Read() & 0x3FFF, Is14Bit() ? 0x3FFF : 0x0FFF) << "blank before";
     Program(word);
