@@ -7,6 +7,7 @@
 int main(int argc, char** argv) {
     UsePreferredPlatform();
     QApplication application(argc, argv);
+    QApplication::setDesktopFileName(QStringLiteral("org.chipsmith.programmer"));
     QApplication::setApplicationVersion(QStringLiteral(CHIPSMITH_VERSION));
     QCommandLineParser parser;
     parser.setApplicationDescription(

@@ -5,10 +5,10 @@
 #include <chrono>
 
 #include "app/ProgrammerDlg.h"
+#include "app/WindowPlacement.h"
 #include "sim/SimulatedBoard.h"
 #include "simulator/SocketFile.h"
 #include "simulator/VirtualSocketWindow.h"
-#include "app/WindowPlacement.h"
 
 namespace {
 

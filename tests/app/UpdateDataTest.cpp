@@ -101,7 +101,8 @@ TEST_F(UpdateDataTest, WhatTheProgramPutsIntoControlsNeverReachesAHandler) {
 
 TEST_F(UpdateDataTest, AccessKeysPressTheirButtons) {
     dialog->show();
-    QApplication::setActiveWindow(dialog.get());
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
     desktop.files = {QString()};  // Open's file dialog, cancelled
     const struct {
         Qt::Key key;

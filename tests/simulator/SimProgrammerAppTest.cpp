@@ -5,12 +5,12 @@
 #include <QTemporaryDir>
 
 #include "app/ProgrammerDlg.h"
+#include "app/WindowPlacement.h"
 #include "link/ProgrammerLink.h"
 #include "sim/SimulatedBoard.h"
 #include "simulator/SimProgrammerApp.h"
 #include "simulator/SocketFile.h"
 #include "simulator/VirtualSocketWindow.h"
-#include "app/WindowPlacement.h"
 #include "tests/app/QtPrinters.h"
 #include "tests/app/ScriptedDesktop.h"
 #include "tests/simulator/SocketWindowTesting.h"
