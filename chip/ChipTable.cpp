@@ -36,7 +36,7 @@ const ChipFamily Core14{
     /*pulseMilliseconds=*/2,
     /*pulsesPerWord=*/3,  // plus one for each of these whose read-back missed
     /*configurationPulses=*/12,
-    // PIC12C67X/PIC12CE67X EPROM programming specification (DS40175): 100 us pulses, at most 25
+    // PIC12C67X/PIC12CE67X EPROM memory programming guide (DS40175): 100 us pulses, at most 25
     // per word, then 3 x N over-programming pulses. The configuration word gets the same 100 x
     // 100 us as on the 12-bit chips (our reading of the guide's 10 ms configuration pulse).
     /*adaptive=*/
