@@ -6,13 +6,22 @@
 #include <cstdio>
 
 #include "app/ControlIds.h"
+#include "app/DialogTemplate.h"
 #include "app/ProgrammerDlg.h"
 #include "app/WaitCursor.h"
 #include "link/PortChoice.h"
 
 namespace {
 
-const QString NotFoundText = QStringLiteral("Pic-Programmer not found !");
+// The status line's text from the dialog's template: the board has not been found.
+QString NotFoundText() {
+    for (const ControlTemplate& control : MainDialogTemplate.controls) {
+        if (control.id == Ctl::ProgrammerStatus) {
+            return QString::fromLatin1(control.caption);
+        }
+    }
+    return {};
+}
 // The window treats a board at 0x3BC as no board; say so, since the probe did find it.
 const QString At3BCText = QStringLiteral(
     "LPT3 (0x3BC): a board answers here, but this program uses only LPT1, LPT2 "
@@ -31,7 +40,7 @@ void CProgrammerDlg::FindProgrammer() {
         status->setToolTip(QString::fromStdString(search.board->device));
         return;
     }
-    SetDlgItemText(Ctl::ProgrammerStatus, NotFoundText);
+    SetDlgItemText(Ctl::ProgrammerStatus, NotFoundText());
     QStringList reasons;
     if (PortNumber == 3) {
         reasons << At3BCText;

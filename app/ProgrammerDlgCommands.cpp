@@ -10,6 +10,7 @@
 #include "app/CalibrationLabels.h"
 #include "app/ControlIds.h"
 #include "app/Desktop.h"
+#include "app/Messages.h"
 #include "app/NotificationGuard.h"
 #include "app/OperationPump.h"
 #include "app/ProgrammerDlg.h"
@@ -177,7 +178,7 @@ void CProgrammerDlg::OnProgramm() {
             SetDlgItemText(Ctl::StatusLine, QStringLiteral(" "));
         }
         if (result.configurationFailed) {
-            desktop_.Tell(QStringLiteral("Configuration Word ERROR !"), Desktop::Icon::None);
+            desktop_.Tell(Messages::ConfigurationWordError, Desktop::Icon::None);
         }
         desktop_.Tell(QStringLiteral("%1 Programm ERRORS !").arg(result.errors),
                       Desktop::Icon::None);

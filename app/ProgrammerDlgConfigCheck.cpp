@@ -4,6 +4,7 @@
 // watchdog bits. So the file's word stays, and a chip that differs from it is reported.
 
 #include "app/Desktop.h"
+#include "app/Messages.h"
 #include "app/ProgrammerDlg.h"
 #include "chip/ChipTable.h"
 #include "chip/ConfigReadout.h"
@@ -22,6 +23,6 @@ void CProgrammerDlg::CheckConfigWordOnChip() {
     ReadConfigWord();
     // Only the bits the chip has count: a read forces the others to 1.
     if (((chipWord ^ fileWord) & family.wordMask) != 0) {
-        desktop_.Tell(QStringLiteral("Configuration Word ERROR !"), Desktop::Icon::None);
+        desktop_.Tell(Messages::ConfigurationWordError, Desktop::Icon::None);
     }
 }

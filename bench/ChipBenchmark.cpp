@@ -5,7 +5,6 @@
 // programming rows also say how long the chip saw its programming pulses (as it times them).
 // Not a test: it sleeps for real and takes a while (programming a 12C672 alone is 15-25 s).
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -20,17 +19,12 @@
 #include "chip/ProgrammingAlgorithm.h"
 #include "image/IntelHex.h"
 #include "link/ProgrammerLink.h"
+#include "link/SystemDelays.h"
 #include "sim/SimulatedBoard.h"
 
 namespace {
 
 constexpr int OvershootSamples = 200;
-
-std::int64_t NowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 // Every usable word non-blank, the calibration slot left blank (the chip keeps its own), and a
 // configuration word with code protection off so that Compare may read.
@@ -66,9 +60,9 @@ void Measure(const char* chipName, const char* operation, SimulatedBoard& board,
              CountingDelays& counting, const std::function<std::string()>& run) {
     board.ClearRecords();
     counting.Reset();
-    const std::int64_t start = NowNs();
+    const std::int64_t start = SteadyNanoseconds();
     std::string outcome = run();
-    const double wallMs = static_cast<double>(NowNs() - start) / 1e6;
+    const double wallMs = static_cast<double>(SteadyNanoseconds() - start) / 1e6;
     const double neededMs = static_cast<double>(counting.RequiredNs()) / 1e6;
     const double pauseMs = static_cast<double>(counting.PauseAskedNs()) / 1e6;
     const double spentMs = static_cast<double>(counting.PauseSpentNs()) / 1e6;
@@ -87,7 +81,7 @@ void Measure(const char* chipName, const char* operation, SimulatedBoard& board,
 
 void BenchmarkChip(const ChipInfo& chip, CountingDelays& counting, std::mt19937& random) {
     const ChipFamily& family = chip.family;
-    SimulatedBoard board{NowNs};
+    SimulatedBoard board{SteadyNanoseconds};
     board.Insert(SimulatedChip::Factory(chip.chipType, 0x5A));
     // This chip's board is the port until the next chip's.
     InstalledLink link(board, board.Base());
@@ -129,9 +123,10 @@ void PrintPauseOvershoot(Delays& real, int milliseconds) {
     std::int64_t total = 0;
     std::int64_t worst = 0;
     for (int i = 0; i < OvershootSamples; ++i) {
-        const std::int64_t start = NowNs();
+        const std::int64_t start = SteadyNanoseconds();
         real.Pause(milliseconds);
-        const std::int64_t over = NowNs() - start - std::int64_t{milliseconds} * 1'000'000;
+        const std::int64_t over =
+            SteadyNanoseconds() - start - std::int64_t{milliseconds} * 1'000'000;
         total += over;
         worst = over > worst ? over : worst;
     }

@@ -9,9 +9,6 @@
 
 namespace {
 
-// The chip needs this long after power-up before it answers reliably.
-constexpr int SettleMilliseconds = 50;
-
 std::uint16_t ReadWord() {
     SendCommand(ReadData);
     return ReadDataWord();

@@ -73,6 +73,10 @@ constexpr int IdWordCount = 4;
 constexpr int ChipCount = 4;
 extern const std::array<ChipInfo, ChipCount> ChipTable;
 
+// After power-up the chip needs this long before it answers reliably; the word loops wait it
+// before their first word.
+constexpr int SettleMilliseconds = 50;
+
 // Highest usable address when no chip is selected (the largest chip's).
 constexpr int NoChipMaxUsableAddress = 2046;
 // The chip name field with no chip selected.

@@ -3,14 +3,12 @@
 #include <array>
 
 #include "chip/ChipSession.h"
+#include "chip/ChipTable.h"
 #include "chip/Interruption.h"
 #include "link/Delays.h"
 #include "link/ProgrammerPort.h"
 
 namespace {
-
-// The chip needs this long after power-up before it answers reliably.
-constexpr int SettleMilliseconds = 50;
 
 std::array<std::uint16_t, IdWordCount> ReadFromChip(const ChipInfo& chip) {
     const ChipFamily& family = chip.family;

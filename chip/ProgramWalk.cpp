@@ -23,8 +23,6 @@
 
 namespace {
 
-// The 14-bit chips need this long after power-up before the first pulse.
-constexpr int SettleMilliseconds = 50;
 // The 12-bit chips reach their configuration word only from power-up: off this long, then on.
 constexpr int PowerCycleMilliseconds = 20;
 

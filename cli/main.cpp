@@ -2,12 +2,12 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <chrono>
 #include <iostream>
 
 #include "chip/Interruption.h"
 #include "cli/CliRun.h"
 #include "link/ParportIo.h"
+#include "link/SystemDelays.h"
 #include "simulator/SocketFile.h"
 
 namespace {
@@ -21,12 +21,6 @@ void InstallStopHandlers() {
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         sigaction(signal, &action, nullptr);
     }
-}
-
-std::int64_t SteadyNanoseconds() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
 }
 
 }  // namespace

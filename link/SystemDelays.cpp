@@ -49,3 +49,7 @@ void SystemDelays::BusyWait(int iterations) {
         SpinUntil(MonotonicNow() + std::int64_t{iterations} * BusyWaitNanosecondsPerIteration);
     }
 }
+
+std::int64_t SteadyNanoseconds() {
+    return MonotonicNow();
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "link/Delays.h"
 
 // The real clock: waits on CLOCK_MONOTONIC. Pause never returns early: it sleeps until shortly
@@ -11,3 +13,7 @@ public:
     void Pause(int milliseconds) override;
     void BusyWait(int iterations) override;
 };
+
+// The steady clock in nanoseconds: what the simulated chip judges its pulses by when the program
+// runs with the real clock, and what the trace and the progress bar read.
+std::int64_t SteadyNanoseconds();

@@ -2,10 +2,10 @@
 
 #include <QScreen>
 #include <QTimer>
-#include <chrono>
 
 #include "app/ProgrammerDlg.h"
 #include "app/WindowPlacement.h"
+#include "link/SystemDelays.h"
 #include "sim/SimulatedBoard.h"
 #include "simulator/SocketFile.h"
 #include "simulator/VirtualSocketWindow.h"
@@ -14,13 +14,6 @@ namespace {
 
 constexpr std::uint16_t Lpt1 = 0x378;
 constexpr int WindowGap = 8;
-
-// The chip judges programming pulses by the time that really passed.
-std::int64_t SteadyNanoseconds() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 }  // namespace
 

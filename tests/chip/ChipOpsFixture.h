@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <utility>
@@ -55,6 +56,19 @@ protected:
     std::uint16_t Pattern(int address) const {
         const auto word = static_cast<std::uint16_t>((address * 0x2A5 + 0x13) & Erased());
         return word == Erased() ? 0 : word;
+    }
+
+    // Image words at addresses 0..count (one more than the cases, so that the word after the
+    // last case shows programming went on); the chip's cell k needs pulsesNeeded(k) pulses, 0 for
+    // a cell that never takes.
+    void PlantWords(int count, const std::function<int(int)>& pulsesNeeded) {
+        for (int k = 0; k <= count; ++k) {
+            image[static_cast<std::size_t>(k)] = Pattern(k);
+            if (k < count) {
+                const int needed = pulsesNeeded(k);
+                needed != 0 ? Socket().SetPulsesNeeded(k, needed) : Socket().SetNeverPrograms(k);
+            }
+        }
     }
 
     std::map<int, int> ReadsByAddress() {

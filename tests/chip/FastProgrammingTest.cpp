@@ -50,13 +50,7 @@ TEST_P(FastProgrammingTest, AWordGetsPulsesUntilItTakesThenItsMargin) {
         {"never takes", 0},
     };
     const int count = static_cast<int>(std::size(cases));
-    for (int k = 0; k <= count; ++k) {
-        image[Slot(k)] = Pattern(k);
-        if (k < count) {
-            cases[k].pulsesNeeded ? Socket().SetPulsesNeeded(k, cases[k].pulsesNeeded)
-                                  : Socket().SetNeverPrograms(k);
-        }
-    }
+    PlantWords(count, [&](int k) { return cases[k].pulsesNeeded; });
     image[Slot(Family().configAddress)] = ConfigWord();
 
     const ProgramResult result = Program(Algorithm::Fast, true);

@@ -118,13 +118,7 @@ TEST_P(ProgrammingTest, FailedWordsAreCountedAndProgrammingGoesOn) {
         {"never programs", 0, 10, 6, true, true},
     };
     const int count = static_cast<int>(std::size(cases));
-    for (int k = 0; k <= count; ++k) {
-        image[Slot(k)] = Pattern(k);
-        if (k < count) {
-            cases[k].pulsesNeeded ? Socket().SetPulsesNeeded(k, cases[k].pulsesNeeded)
-                                  : Socket().SetNeverPrograms(k);
-        }
-    }
+    PlantWords(count, [&](int k) { return cases[k].pulsesNeeded; });
     image[Slot(Family().configAddress)] = ConfigWord();
     Socket().SetNeverPrograms(Family().configAddress);
 
