@@ -38,16 +38,17 @@ bool CProgrammerApp::ApplyChosenPort(PortIo& io) {
     std::string why;
     std::optional<PortInfo> port;
     if (!choice || choice->kind == PortChoice::Kind::Simulated) {
-        why = "--port " + chosenPort_.toStdString() +
-              ": give /dev/parportN, lpt1, lpt2, lpt3 or an I/O base like 0x378";
+        why = "not a port; give /dev/parportN, lpt1, lpt2, lpt3 or an I/O base like 0x378";
     } else if (choice->kind != PortChoice::Kind::Auto) {
         port = ResolvePort(*choice, io, why);
     }
-    ChoosePort(port);
     if (!why.empty()) {
-        std::fprintf(stderr, "chipsmith: %s\n", why.c_str());
+        // Only the port the user named may be touched; the status line's tooltip says why
+        // none was, and detection prints the same line on standard error.
+        RefusePortChoice("--port " + chosenPort_.toStdString() + ": " + why);
         return false;
     }
+    ChoosePort(port);
     return true;
 }
 

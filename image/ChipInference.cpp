@@ -19,6 +19,18 @@ int CalibrationAt(const std::uint32_t* image, int index) {
     return value == 0xFF ? -1 : value;
 }
 
+// A used word beyond the smaller chip's memory, below `searchBelow`. The smaller chip's own ID
+// words count as its own: gpasm writes a 12C508's __idlocs at 0x200-0x203, just above its memory.
+bool UsedBeyond(const std::uint32_t* image, const ChipInfo& small, int searchBelow) {
+    for (int index = small.memoryWords; index < searchBelow; ++index) {
+        const bool idWord = index >= small.idAddress && index < small.idAddress + IdWordCount;
+        if (image[index] != Blank && !idWord) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int HighestUsedBelow(const std::uint32_t* image, int limit) {
@@ -56,7 +68,7 @@ ChipInference InferChip(const std::uint32_t* image, int lastIndex) {
         if (largeCalibration >= 0) {
             return {family.large.chipType, largeCalibration};
         }
-        if (HighestUsedBelow(image, family.searchBelow) >= family.small.memoryWords) {
+        if (UsedBeyond(image, family.small, family.searchBelow)) {
             return {family.large.chipType, -1};
         }
         return {family.small.chipType, CalibrationAt(image, family.small.calibrationAddress)};

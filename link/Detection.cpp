@@ -101,7 +101,7 @@ std::string PortLabel(const PortInfo& port) {
 }
 
 BoardSearch SearchForBoard(int notFound) {
-    BoardSearch search{notFound, std::nullopt, {}};
+    BoardSearch search{notFound, std::nullopt, {}, {}};
     const std::vector<PortInfo> ports = CurrentLink().Io().Ports();
     for (const Standard& standard : Standards) {
         const PortInfo port{standard.base, DeviceOf(standard.base, ports)};
@@ -135,7 +135,7 @@ BoardSearch SearchForBoard(int notFound) {
 }
 
 BoardSearch ProbePort(const PortInfo& port, int notFound) {
-    BoardSearch search{notFound, std::nullopt, {}};
+    BoardSearch search{notFound, std::nullopt, {}, {}};
     const Outcome outcome = Probe(port.base);
     search.probes.push_back(Probed(port, outcome));
     if (outcome == Outcome::Answered) {
@@ -152,6 +152,9 @@ int DetectProgrammer(int notFound) {
 
 std::vector<std::string> DescribeProbes(const BoardSearch& search) {
     std::vector<std::string> lines;
+    if (!search.refused.empty()) {
+        lines.push_back(search.refused);
+    }
     for (const ProbeReport& probe : search.probes) {
         if (probe.status.problem == PortProblem::None) {
             continue;

@@ -25,6 +25,9 @@ struct BoardSearch {
     std::optional<ProbeReport> board;
     // Every port probed, in order, the board's own included.
     std::vector<ProbeReport> probes;
+    // A port the user chose that could not even be probed (unknown, not on this machine): why.
+    // Then no other port was touched.
+    std::string refused;
 };
 
 // The standard addresses 0x278 (LPT2), 0x378 (LPT1) and 0x3BC, in this order, a later answer

@@ -6,6 +6,7 @@
 namespace {
 
 std::optional<PortInfo> chosen;
+std::string refused;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -73,8 +74,17 @@ std::optional<PortInfo> ResolvePort(const PortChoice& choice, PortIo& io, std::s
 
 void ChoosePort(std::optional<PortInfo> port) {
     chosen = std::move(port);
+    refused.clear();
+}
+
+void RefusePortChoice(std::string why) {
+    chosen.reset();
+    refused = std::move(why);
 }
 
 BoardSearch FindBoard(int notFound) {
+    if (!refused.empty()) {
+        return BoardSearch{notFound, std::nullopt, {}, refused};
+    }
     return chosen ? ProbePort(*chosen, notFound) : SearchForBoard(notFound);
 }

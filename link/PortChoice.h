@@ -30,5 +30,8 @@ std::optional<PortInfo> ResolvePort(const PortChoice& choice, PortIo& io, std::s
 
 // The port chosen outright for this run, or none: then FindBoard searches.
 void ChoosePort(std::optional<PortInfo> port);
+// The user chose a port that cannot be used (`why`): FindBoard touches no port at all and reports
+// that reason, rather than searching and perhaps driving a printer or another board.
+void RefusePortChoice(std::string why);
 // How the program looks for its board: the chosen port alone, or SearchForBoard.
 BoardSearch FindBoard(int notFound);

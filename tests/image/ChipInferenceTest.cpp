@@ -27,7 +27,10 @@ TEST(ChipInferenceTest, TheLastWordAndTheCalibrationWordTellTheChip) {
         int calibration;
     } rows[] = {
         {"508 code, config last", {{0, 0xC25}, {0x1FE, 0xA00}, {0xFFF, 0xFEA}}, 0xFFF, 1, -1},
-        {"508 with ID words", {{0, 0xC25}, {0x200, 1}, {0x203, 4}, {0xFFF, 0xFEA}}, 0xFFF, 2, -1},
+        {"508 with ID words", {{0, 0xC25}, {0x200, 1}, {0x203, 4}, {0xFFF, 0xFEA}}, 0xFFF, 1, -1},
+        {"508 ID words and one more word", {{0x200, 1}, {0x204, 0}, {0xFFF, 0xFEA}}, 0xFFF, 2, -1},
+        {"509 with ID words", {{0x3FE, 0xA00}, {0x400, 1}, {0xFFF, 0xFEA}}, 0xFFF, 2, -1},
+        {"509 ID words alone", {{0, 0xC25}, {0x400, 1}, {0x403, 4}, {0xFFF, 0xFEA}}, 0xFFF, 2, -1},
         {"509 calibration", {{0, 0xC25}, {0x3FF, 0xC3C}, {0xFFF, 0xFEA}}, 0xFFF, 2, 0x3C},
         {"508 calibration", {{0x1FF, 0x0C80}, {0xFFF, 0xFEA}}, 0xFFF, 1, 0x80},
         {"508 calibration none", {{0x1FF, 0x0CFF}, {0xFFF, 0xFEA}}, 0xFFF, 1, -1},
@@ -40,6 +43,7 @@ TEST(ChipInferenceTest, TheLastWordAndTheCalibrationWordTellTheChip) {
          3,
          -1},
         {"672 code", {{0x400, 0x2805}, {0x2007, 0x3FE4}}, 0x2007, 4, -1},
+        {"672 with ID words", {{0x400, 0x2805}, {0x2000, 1}, {0x2007, 0x3FE4}}, 0x2007, 4, -1},
         {"672 calibration", {{0x7FF, 0x3407}, {0x2007, 0x3FE4}}, 0x2007, 4, 0x07},
         {"config not last", {{0xFFF, 0xFEA}, {0x10, 0}}, 0x10, 0, -1},
         {"14-bit config at 12-bit slot", {{0x2007, 0x3FE4}, {0xFFF, 0xFEA}}, 0xFFF, 1, -1},
@@ -96,7 +100,7 @@ TEST(ChipInferenceTest, AssemblerOutputIsRecognisedInBothFormats) {
         {"blink672-inhx8m.hex", 4, -1},
         {"calib508.hex", 1, 0x80},
         {"calib508-inhx8m.hex", 1, 0x80},
-        {"ids508.hex", 2, -1},
+        {"ids508.hex", 1, -1},
         {"plain671.hex", 3, -1},
         {"plain671-inhx8m.hex", 3, -1},
         {"calib672.hex", 4, 0x3C},
