@@ -94,7 +94,19 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption allowNonblank(
         QStringLiteral("allow-nonblank"),
         QStringLiteral("Let auto program a chip that is not blank."));
-    parser.addOptions({chip, port, calibration, trace, repeat, quiet, fast, allowNonblank});
+    const QCommandLineOption force(
+        QStringLiteral("force"),
+        QStringLiteral("Go on where the program would refuse: a file whose words do not fit the "
+                       "chip, or writing what was read from a code-protected chip."));
+    const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
+                                     QStringLiteral("Each phase with its time, on standard "
+                                                    "error."));
+    const QCommandLineOption dryRun(
+        QStringLiteral("dry-run"),
+        QStringLiteral("For program, auto and verify: touch no port; show the chip, the words, "
+                       "the configuration word, the ID words and the calibration rule."));
+    parser.addOptions({chip, port, calibration, trace, repeat, quiet, fast, allowNonblank, force,
+                       verbose, dryRun});
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("What to do (see Commands above)."));
     parser.addPositionalArgument(QStringLiteral("file"),
@@ -188,6 +200,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     options.quiet = parser.isSet(quiet);
     options.fast = parser.isSet(fast);
     options.allowNonblank = parser.isSet(allowNonblank);
+    options.force = parser.isSet(force);
+    options.verbose = parser.isSet(verbose);
+    options.dryRun = parser.isSet(dryRun);
     if (options.repeat && info->command == Command::Detect) {
         parsed.error = QStringLiteral("--repeat is for the chip commands, not detect");
         return parsed;

@@ -32,6 +32,9 @@ struct CliOptions {
     bool quiet = false;
     bool fast = false;
     bool allowNonblank = false;
+    bool force = false;    // program a file whose words do not fit the chip
+    bool verbose = false;  // each phase with its time, on standard error
+    bool dryRun = false;   // no port access: say what would be done
 };
 
 struct ParsedCommandLine {

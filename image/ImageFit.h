@@ -10,10 +10,10 @@
 struct ChipInfo;
 
 struct ImageFit {
-    int tooWide = 0;          // words with bits the chip's words lack
-    int firstTooWide = -1;    // the lowest such address
-    int outside = 0;          // used words at addresses the chip does not have
-    int firstOutside = -1;    // the lowest such address
+    int tooWide = 0;        // words with bits the chip's words lack
+    int firstTooWide = -1;  // the lowest such address
+    int outside = 0;        // used words at addresses the chip does not have
+    int firstOutside = -1;  // the lowest such address
     bool Fits() const { return tooWide == 0 && outside == 0; }
 };
 
