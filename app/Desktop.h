@@ -13,6 +13,8 @@ public:
     virtual void Tell(const QString& text, Icon icon) = 0;
     // A message box with OK and Cancel; true for OK.
     virtual bool Ask(const QString& text) = 0;
+    // A warning with Yes and No, No the default (Enter does not go on); true for Yes.
+    virtual bool AskYesNo(const QString& text) = 0;
     // Filters are given as "Description|pattern|Description|pattern||". An empty result means
     // the user cancelled.
     virtual QString ChooseFileToOpen(const QString& filter) = 0;

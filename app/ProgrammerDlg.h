@@ -162,6 +162,9 @@ private:
     // lives, keeps the windows painted while the user's input is dropped. Pass it straight to the
     // loop, so that it ends with the loop.
     Progress ProgressBarUpdater();
+    // Before Programm and Automatic touch the chip: an image with words the chosen chip cannot
+    // hold (another family's, or beyond its memory) is programmed only if the user says Yes.
+    bool ImageFitsOrUserGoesOn();
     // Automatic's read-out of the configuration word: the image and the panel keep the file's
     // word; a chip whose word differs is reported.
     void CheckConfigWordOnChip();
@@ -186,6 +189,7 @@ private:
     PressedLook* pressedLook_ = nullptr;
     bool attached_ = false;
     bool ignoreNotifications_ = false;
+    bool fitConfirmed_ = false;  // during Automatic, once the user went on with a misfit
 
     friend class NotificationGuard;
 };

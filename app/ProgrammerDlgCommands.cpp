@@ -21,6 +21,7 @@
 #include "chip/ProgrammingAlgorithm.h"
 #include "image/Calibration.h"
 #include "image/ChipInference.h"
+#include "image/ImageFit.h"
 #include "link/Delays.h"
 #include "link/ProgrammerPort.h"
 
@@ -155,8 +156,23 @@ void CProgrammerDlg::VerifyChip() {
                        : QStringLiteral("EPROM and File equal !"));
 }
 
+bool CProgrammerDlg::ImageFitsOrUserGoesOn() {
+    const ChipInfo* chip = FindChip(ChipType);
+    if (chip == nullptr || fitConfirmed_) {
+        return true;
+    }
+    const ImageFit fit = CheckImageFit(*chip, FileImage.data());
+    if (fit.Fits()) {
+        return true;
+    }
+    return desktop_.AskYesNo(
+        QString::fromStdString(DescribeImageFit(*chip, fit)) +
+        QStringLiteral("\nThose words would be cut to fit, and the chip cannot be programmed "
+                       "again. Programm it anyway?"));
+}
+
 void CProgrammerDlg::OnProgramm() {
-    if (!ProgrammerFound()) {
+    if (!ProgrammerFound() || !ImageFitsOrUserGoesOn()) {
         return;
     }
     if (!ChipNotEmpty && !desktop_.Ask(QStringLiteral("Programm Data File now ?"))) {
@@ -233,9 +249,15 @@ void CProgrammerDlg::OnChipTypeChange() {
 }
 
 void CProgrammerDlg::OnAutomatic() {
-    if (!ProgrammerFound()) {
+    if (!ProgrammerFound() || !ImageFitsOrUserGoesOn()) {
         return;
     }
+    // Asked once, before the chip is touched; Programm inside the sequence does not ask again.
+    struct AskAgainNextTime {
+        bool& confirmed;
+        ~AskAgainNextTime() { confirmed = false; }
+    } askAgain{fitConfirmed_};
+    fitConfirmed_ = true;
     OnOscCal();
     Pause(StepPauseMilliseconds);
     OnErased();

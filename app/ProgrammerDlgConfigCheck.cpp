@@ -3,6 +3,7 @@
 // the image, as Read Config. Word does, would burn the next chip with the wrong oscillator and
 // watchdog bits. So the file's word stays, and a chip that differs from it is reported.
 
+#include "app/ControlIds.h"
 #include "app/Desktop.h"
 #include "app/Messages.h"
 #include "app/ProgrammerDlg.h"
@@ -23,6 +24,8 @@ void CProgrammerDlg::CheckConfigWordOnChip() {
     ReadConfigWord();
     // Only the bits the chip has count: a read forces the others to 1.
     if (((chipWord ^ fileWord) & family.wordMask) != 0) {
+        // The compare before may have said "EPROM and File equal !"; the chip is not the file.
+        SetDlgItemText(Ctl::StatusLine, Messages::ConfigurationWordError);
         desktop_.Tell(Messages::ConfigurationWordError, Desktop::Icon::None);
     }
 }

@@ -60,6 +60,15 @@ bool QtDesktop::Ask(const QString& text) {
     return box.exec() == QMessageBox::Ok;
 }
 
+bool QtDesktop::AskYesNo(const QString& text) {
+    ArrowCursor arrow;
+    QMessageBox box(QMessageBox::Warning, MessageBoxCaption(), text,
+                    QMessageBox::Yes | QMessageBox::No, owner_);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 namespace {
 
 QString RunFileDialog(QWidget* owner, QFileDialog::AcceptMode mode, const QString& filter,

@@ -21,6 +21,7 @@ public:
 
     void Tell(const QString& text, Icon icon) override;
     bool Ask(const QString& text) override;
+    bool AskYesNo(const QString& text) override;
     QString ChooseFileToOpen(const QString& filter) override;
     QString ChooseFileToSave(const QString& filter, const QString& defaultSuffix) override;
     bool ShowHelp(const QString& helpFile, int topic) override;

@@ -1,3 +1,4 @@
+#include "app/ControlIds.h"
 #include "tests/app/DialogFixture.h"
 
 namespace {
@@ -47,6 +48,9 @@ TEST_F(AutomaticConfigTest, TheFilesWordStaysAndADifferentChipIsReported) {
             reports += box.text == error && box.icon == Desktop::Icon::None ? 1 : 0;
         }
         EXPECT_EQ(reports, row.reported ? 1 : 0) << desktop.Texts().join('|').toStdString();
+        if (row.reported) {
+            EXPECT_EQ(dialog->DlgItemText(Ctl::StatusLine), error) << "the status line agrees";
+        }
         EXPECT_EQ(dialog->FileImage[slot], fileWord);
         EXPECT_EQ(dialog->ConfigWord, fileWord) << "the panel shows the file's word";
         EXPECT_EQ(dialog->WatchdogChecked, watchdog);

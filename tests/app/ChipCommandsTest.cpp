@@ -277,7 +277,11 @@ TEST_P(EachChipTest, OscCalDecidesWhetherProgrammingWritesTheCalibrationWord) {
         ASSERT_FALSE(dialog->KeepChipCalibration);
         dialog->OnOscCal();
         EXPECT_EQ(dialog->KeepChipCalibration, factory);
+        // calib672.hex's calibration word at 0x7FF is beyond a 12C671: the user goes on.
         desktop.answers = {true};
+        if (Type() == 3) {
+            desktop.answers.push_front(true);
+        }
         dialog->OnProgramm();
         const std::uint16_t calibration = board.Chip()->CalibrationWord();
         if (factory) {
@@ -290,6 +294,58 @@ TEST_P(EachChipTest, OscCalDecidesWhetherProgrammingWritesTheCalibrationWord) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllChips, EachChipTest, ::testing::Values(1, 2, 3, 4));
+
+// A file for another chip, with that chip chosen in the list: Programm and Automatic ask before
+// the port is touched; No (the default) leaves the chip as it was, Yes goes on.
+TEST_F(ChipCommandsTest, AFileThatDoesNotFitTheChosenChipIsProgrammedOnlyAfterYes) {
+    const struct {
+        const char* file;
+        int chipType;
+        bool automatic;
+        bool goOn;
+        const char* sentence;  // the start of the question; empty: no question
+    } rows[] = {
+        {"blink672.hex", 1, false, false, "The data does not fit the 12c508: "},
+        {"blink672.hex", 1, true, false, "The data does not fit the 12c508: "},
+        {"blink509.hex", 1, true, false, "The data does not fit the 12c508: "},
+        {"blink508.hex", 3, false, false, "The data does not fit the 12c671: "},
+        {"blink508.hex", 3, false, true, "The data does not fit the 12c671: "},
+        {"blink672.hex", 1, true, true, "The data does not fit the 12c508: "},
+        {"ids508.hex", 1, true, true, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.file << " on type " << row.chipType
+                                        << (row.automatic ? " Automatic" : " Programm"));
+        board.Remove();
+        StartWith(SimulatedChip::Factory(row.chipType, 0x5A));
+        Open(DataFile(row.file));
+        SelectChip(row.chipType);
+        desktop.boxes.clear();
+        board.ClearRecords();
+        const bool asks = row.sentence[0] != '\0';
+        desktop.answers = {true};  // "Programm Data File now ?"
+        if (asks) {
+            desktop.answers.push_front(row.goOn);
+        }
+        row.automatic ? dialog->OnAutomatic() : dialog->OnProgramm();
+
+        const QStringList texts = desktop.Texts();
+        ASSERT_FALSE(texts.isEmpty());
+        if (asks) {
+            EXPECT_TRUE(texts.front().startsWith(QString::fromLatin1(row.sentence)))
+                << texts.front().toStdString();
+            EXPECT_EQ(texts.filter(QStringLiteral("does not fit")).size(), 1) << "asked once";
+        }
+        if (asks && !row.goOn) {
+            EXPECT_EQ(texts.size(), 1);
+            EXPECT_EQ(board.PortWrites(), 0) << "the port is not touched";
+        } else {
+            EXPECT_FALSE(board.Chip()->Pulses().empty());
+        }
+        desktop.answers.clear();
+        ExpectBoardDownAndClean();
+    }
+}
 
 TEST_F(ChipCommandsTest, ChoosingAChipRecomputesTheFillAndShowsItsConfiguration) {
     StartWith(std::nullopt);

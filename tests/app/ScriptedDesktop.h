@@ -18,6 +18,8 @@ public:
 
     void Tell(const QString& text, Icon icon) override { boxes.push_back({text, false, icon}); }
 
+    bool AskYesNo(const QString& text) override { return Ask(text); }
+
     bool Ask(const QString& text) override {
         boxes.push_back({text, true, Icon::None});
         if (answers.empty()) {

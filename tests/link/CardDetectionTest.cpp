@@ -11,6 +11,7 @@
 
 #include "link/Detection.h"
 #include "link/ParportIo.h"
+#include "link/PortChoice.h"
 #include "link/ProgrammerLink.h"
 #include "sim/VirtualDelays.h"
 
@@ -208,6 +209,34 @@ TEST_F(CardDetectionTest, AChosenPortIsTheOnlyOneProbed) {
     EXPECT_EQ(search.probes.size(), 1u);
     EXPECT_FALSE(lpt1.opened);
     EXPECT_EQ(CurrentLink().DataPort(), 0xD010);
+}
+
+// A port the user named that is not a port, or not this machine's: no port at all is touched, and
+// the reason is the first line of the report.
+TEST_F(CardDetectionTest, AChosenPortThatCannotBeUsedLeavesEveryOtherPortAlone) {
+    FakeKernel::Node& lpt1 = AddPort(0, "888\n");
+    lpt1.board = true;
+    ParportIo io(Proc().string(), Dev(), &kernel);
+    InstalledLink link(io);
+    for (const char* name : {"lpt9", "/dev/parport7", "sim"}) {
+        SCOPED_TRACE(name);
+        std::string why = "not a port";
+        const std::optional<PortChoice> choice = ParsePortChoice(name);
+        if (choice && choice->kind == PortChoice::Kind::Device) {
+            EXPECT_FALSE(ResolvePort(*choice, io, why));
+        }
+        RefusePortChoice(std::string("--port ") + name + ": " + why);
+        const BoardSearch search = FindBoard(0xFFFF);
+        EXPECT_EQ(search.code, 0xFFFF);
+        EXPECT_FALSE(search.board);
+        EXPECT_TRUE(search.probes.empty());
+        EXPECT_FALSE(lpt1.opened);
+        ASSERT_FALSE(DescribeProbes(search).empty());
+        EXPECT_EQ(DescribeProbes(search)[0].rfind(std::string("--port ") + name, 0), 0u);
+    }
+    ChoosePort(std::nullopt);  // back to the search
+    EXPECT_EQ(FindBoard(0xFFFF).code, 1);
+    EXPECT_TRUE(lpt1.opened);
 }
 
 }  // namespace

@@ -1,0 +1,23 @@
+#pragma once
+
+// The window programs' command lines (chipsmith, chipsmith-sim): --help and --version, and
+// chipsmith's --port. An unknown option or a stray argument is refused as the command-line
+// program refuses it, with status 2, rather than ignored.
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+struct WindowCommandLine {
+    std::optional<int> exitNow;  // set: print `output` and `error`, end with this status
+    QString output;              // --help, --version: for standard output
+    QString error;               // a usage error: for standard error
+    QString port;                // --port's value, empty when not given
+};
+
+// arguments[0] is the program; withPort: the option exists (chipsmith, not chipsmith-sim).
+WindowCommandLine ParseWindowCommandLine(const QStringList& arguments, const QString& description,
+                                         bool withPort);
+
+// Prints what the parse says and returns the status to end with, or nothing to go on.
+std::optional<int> ReportWindowCommandLine(const WindowCommandLine& parsed);
