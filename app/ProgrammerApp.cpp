@@ -1,5 +1,6 @@
 #include "app/ProgrammerApp.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QStandardPaths>
 #include <cstdio>
@@ -8,6 +9,8 @@
 #include "app/ProgrammerDlg.h"
 #include "app/QtDesktop.h"
 #include "app/StopSignals.h"
+#include "chip/ChipSession.h"
+#include "chip/Interruption.h"
 #include "link/ParportIo.h"
 #include "link/PortChoice.h"
 #include "link/ProgrammerLink.h"
@@ -53,19 +56,40 @@ bool CProgrammerApp::ApplyChosenPort(PortIo& io) {
 }
 
 int CProgrammerApp::RunMainDialog() {
+    // From the first port access on, a stop signal only raises the flag; detection ends with the
+    // probed ports unpowered, and the dialog closes once its loop runs.
+    CProgrammerDlg* running = nullptr;
+    StopSignals stop([&running] {
+        if (running == nullptr) {
+            return;
+        }
+        if (running->OperationRunning()) {
+            // The run ends at its next word, powered down; a box of its own is closed (as
+            // Cancel) so that it gets there.
+            if (QWidget* box = QApplication::activeModalWidget();
+                box != nullptr && box != running) {
+                box->close();
+            }
+            return;
+        }
+        // Also ends any message box the user has open.
+        running->done(CProgrammerDlg::InterruptedResult);
+        QCoreApplication::exit(CProgrammerDlg::InterruptedResult);
+    });
     // The board's link for the whole run; once it is gone nothing reaches the port any more.
     InstalledLink link(Port());
     ApplyChosenPort(Port());
+    PowerDownOnTerminate();
     QtDesktop desktop;
     CProgrammerDlg dialog(desktop, SettingsFilePath());
+    running = &dialog;
     desktop.SetOwner(&dialog);
     desktop.SetAbout([&dialog] { dialog.OnSysCommand(IDM_ABOUTBOX); });
-    StopSignals stop([&dialog] {
-        // Also ends any message box the user has open; a running operation stops by itself.
-        dialog.done(CProgrammerDlg::InterruptedResult);
-        QCoreApplication::exit(CProgrammerDlg::InterruptedResult);
-    });
     DialogCreated(dialog);
+    if (StopRequested()) {
+        // Stopped during the start: nothing ran yet, and nothing is powered.
+        return CProgrammerDlg::InterruptedResult;
+    }
     const int result = dialog.exec();
     ChoosePort(std::nullopt);
     return result == CProgrammerDlg::InterruptedResult ? result : 0;

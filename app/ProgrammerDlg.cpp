@@ -13,6 +13,8 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QStyle>
+#include <algorithm>
+#include <iterator>
 
 #include "app/AboutDlg.h"
 #include "app/AppIcon.h"
@@ -23,6 +25,7 @@
 #include "app/NotificationGuard.h"
 #include "app/WaitCursor.h"
 #include "chip/Interruption.h"
+#include "link/PortIo.h"
 
 namespace {
 
@@ -195,21 +198,37 @@ void CProgrammerDlg::UpdateData(bool fromControls) {
 }
 
 template <typename Handler>
-auto CProgrammerDlg::Notified(Handler handler) {
-    return [this, handler] {
-        if (ignoreNotifications_) {
+auto CProgrammerDlg::Notified(Handler handler, bool chipCommand) {
+    return [this, handler, chipCommand] {
+        // A press that reaches a button during a run (an accessibility action, a queued event)
+        // must not start a second operation inside the first.
+        if (ignoreNotifications_ || operationRunning_) {
             return;
         }
+        struct Running {
+            bool& flag;
+            ~Running() { flag = false; }
+        } running{operationRunning_};
+        operationRunning_ = chipCommand;
         try {
             (this->*handler)();
         } catch (const OperationInterrupted&) {
             // The chip is powered down already; the user asked the program to end.
+            done(InterruptedResult);
+            return;
+        } catch (const PortFailure& failure) {
+            ReportPortFailure(failure.what());
+        }
+        // A stop that came while the run had no word loop to end it.
+        if (chipCommand && StopRequested()) {
             done(InterruptedResult);
         }
     };
 }
 
 void CProgrammerDlg::ConnectHandlers() {
+    const int chipCommands[] = {Ctl::Read,     Ctl::Erased, Ctl::Compare,       Ctl::Automatic,
+                                Ctl::Programm, Ctl::OscCal, Ctl::ReadConfigWord};
     const std::pair<int, void (CProgrammerDlg::*)()> clicks[] = {
         {Ctl::Exit, &CProgrammerDlg::OnExit},
         {Ctl::Open, &CProgrammerDlg::OnOpen},
@@ -235,8 +254,10 @@ void CProgrammerDlg::ConnectHandlers() {
         {Ctl::Help, &CProgrammerDlg::OnHelp},
     };
     for (const auto& [id, handler] : clicks) {
+        const bool chipCommand = std::find(std::begin(chipCommands), std::end(chipCommands), id) !=
+                                 std::end(chipCommands);
         connect(qobject_cast<QAbstractButton*>(DlgItem(id)), &QAbstractButton::clicked, this,
-                Notified(handler));
+                Notified(handler, chipCommand));
     }
     connect(qobject_cast<QComboBox*>(DlgItem(Ctl::FileCombo)), &QComboBox::activated, this,
             Notified(&CProgrammerDlg::OnFileSelChange));

@@ -37,6 +37,10 @@ public:
     CProgrammerDlg(Desktop& desktop, const QString& settingsPath, QWidget* parent = nullptr);
     ~CProgrammerDlg() override;
 
+    // A chip command is running: every handler, the stop signals and the socket window wait for
+    // it (its own message boxes stay answerable).
+    bool OperationRunning() const { return operationRunning_; }
+
     // The control with this template id, or nullptr.
     QWidget* DlgItem(int id) const;
     QString DlgItemText(int id) const;
@@ -180,7 +184,10 @@ private:
     void VerifyChip();
     // Runs a handler for a control's notification unless the program itself changed the control.
     template <typename Handler>
-    auto Notified(Handler handler);
+    auto Notified(Handler handler, bool chipCommand = false);
+    // The board stopped answering part-way: it is powered down already; say so, and count it as
+    // gone until the user searches again.
+    void ReportPortFailure(const std::string& why);
 
     Desktop& desktop_;
     QString settingsPath_;
@@ -190,6 +197,7 @@ private:
     bool attached_ = false;
     bool ignoreNotifications_ = false;
     bool fitConfirmed_ = false;  // during Automatic, once the user went on with a misfit
+    bool operationRunning_ = false;
 
     friend class NotificationGuard;
 };

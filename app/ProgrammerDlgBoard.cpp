@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/ControlIds.h"
+#include "app/Desktop.h"
 #include "app/DialogTemplate.h"
 #include "app/ProgrammerDlg.h"
 #include "app/WaitCursor.h"
@@ -52,6 +53,21 @@ void CProgrammerDlg::FindProgrammer() {
     for (const QString& reason : reasons) {
         std::fprintf(stderr, "chipsmith: %s\n", reason.toLocal8Bit().constData());
     }
+}
+
+void CProgrammerDlg::ReportPortFailure(const std::string& why) {
+    PortNumber = 0xFFFF;
+    SetDlgItemText(Ctl::ProgrammerStatus, NotFoundText());
+    const QString reason = QString::fromStdString(why);
+    qobject_cast<QLabel*>(DlgItem(Ctl::ProgrammerStatus))->setToolTip(reason);
+    SetDlgItemText(Ctl::StatusLine, QStringLiteral(" "));
+    SetBarPosition(ProgressBar, -1);
+    std::fprintf(stderr, "chipsmith: %s\n", reason.toLocal8Bit().constData());
+    desktop_.Tell(QStringLiteral("The programmer stopped answering (%1). Its supplies are switched "
+                                 "off. Check the cable and the port, then choose \"Search for the "
+                                 "programmer again\" in the window menu.")
+                      .arg(reason),
+                  Desktop::Icon::Stop);
 }
 
 void CProgrammerDlg::OnSearchProgrammer() {

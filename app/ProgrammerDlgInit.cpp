@@ -11,6 +11,7 @@
 #include "app/FileLayer.h"
 #include "app/ProgrammerDlg.h"
 #include "chip/ChipTable.h"
+#include "chip/Interruption.h"
 #include "image/DataFile.h"
 
 namespace {
@@ -43,6 +44,10 @@ void CProgrammerDlg::OnInitDialog() {
     VerifyAllowed = true;
     PortNumber = 0xFFFF;
     FindProgrammer();
+    // Told to stop while the ports were probed: the program ends before anything is asked.
+    if (StopRequested()) {
+        return;
+    }
 
     ReadSettingsFile();
 }

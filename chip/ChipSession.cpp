@@ -1,16 +1,70 @@
 #include "chip/ChipSession.h"
 
+#include <cstdlib>
+
+namespace {
+
+// The supply switches of the data register: bits 2 and 3.
+constexpr std::uint8_t SupplyBits = 0x0C;
+
+std::terminate_handler previousTerminate = nullptr;
+
+}  // namespace
+
 PoweredChip::PoweredChip(const ChipFamily& family, StartAt start) {
-    family.EnterProgramMode();
-    if (start == StartAt::AddressZero) {
-        for (int i = 0; i < family.incrementsToAddressZero; ++i) {
-            SendCommand(IncrementAddress);
+    try {
+        family.EnterProgramMode();
+        if (start == StartAt::AddressZero) {
+            for (int i = 0; i < family.incrementsToAddressZero; ++i) {
+                SendCommand(IncrementAddress);
+            }
         }
+    } catch (...) {
+        // The destructor of an object whose constructor threw never runs.
+        PowerDownBestEffort();
+        throw;
     }
 }
 
 PoweredChip::~PoweredChip() {
     if (CurrentLink().Powered()) {
+        PowerDownBestEffort();
+    }
+}
+
+void PoweredChip::PowerDown() {
+    ProgrammerLink& link = CurrentLink();
+    if (link.Powered()) {
         ExitProgramMode();
     }
+    // The register read back, not the shadow: a write the port lost would leave the chip powered
+    // while the program reported success.
+    if ((link.Io().In(link.DataPort()) & SupplyBits) != 0) {
+        PowerDownBestEffort();
+        throw PortFailure("the board's supplies did not switch off");
+    }
+}
+
+void PowerDownBestEffort() noexcept {
+    ProgrammerLink& link = CurrentLink();
+    try {
+        ExitProgramMode();
+    } catch (...) {
+    }
+    // Straight to the port, not trusting the shadow: a lost write may have left the supplies on
+    // while the shadow says off.
+    try {
+        link.Io().Out(link.DataPort(), static_cast<std::uint8_t>(link.Shadow() & ~SupplyBits));
+    } catch (...) {
+    }
+}
+
+void PowerDownOnTerminate() {
+    previousTerminate = std::set_terminate([] {
+        PowerDownBestEffort();
+        if (previousTerminate != nullptr) {
+            previousTerminate();
+        }
+        std::abort();
+    });
 }

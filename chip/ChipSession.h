@@ -2,10 +2,11 @@
 
 // The one way to run an operation on a chip: power it up the family's way, step it to the word the
 // operation starts at, run the operation's word loop, and power the board down on every path,
-// exceptions (an interrupted loop among them) included. The window's handlers, the command-line
-// program and the benchmark all go through it.
+// exceptions (an interrupted loop, a port that stopped answering) included. The window's handlers,
+// the command-line program and the benchmark all go through it.
 
 #include <exception>
+#include <type_traits>
 #include <utility>
 
 #include "chip/ChipTable.h"
@@ -16,19 +17,36 @@ enum class StartAt {
     AddressZero,  // program address 0
 };
 
-// Powers the chip up on construction; on destruction powers the board down if it is still
-// powered (the word loops power down themselves when they finish).
+// Powers the chip up on construction; a failure part-way powers down again before it is thrown.
+// PowerDown ends the run and lets its own failure be seen; the destructor powers down on the
+// paths that never reach it, and can only try.
 class PoweredChip {
 public:
     PoweredChip(const ChipFamily& family, StartAt start);
     ~PoweredChip();
     PoweredChip(const PoweredChip&) = delete;
     PoweredChip& operator=(const PoweredChip&) = delete;
+
+    void PowerDown();
 };
 
 template <typename Operation>
 auto RunOnChip(const ChipFamily& family, StartAt start, Operation&& operation)
     -> decltype(operation()) {
     PoweredChip powered(family, start);
-    return std::forward<Operation>(operation)();
+    if constexpr (std::is_void_v<decltype(operation())>) {
+        std::forward<Operation>(operation)();
+        powered.PowerDown();
+    } else {
+        auto result = std::forward<Operation>(operation)();
+        powered.PowerDown();
+        return result;
+    }
 }
+
+// Switches both supplies off whatever the link believes, swallowing every error: for the last
+// resorts (a destructor during unwinding, the terminate handler), where nothing can be reported.
+void PowerDownBestEffort() noexcept;
+
+// From now on an unforeseen end (std::terminate) first switches the board's supplies off.
+void PowerDownOnTerminate();

@@ -131,6 +131,8 @@ BoardSearch SearchForBoard(int notFound) {
     if (CurrentLink().DataPort() != settle) {
         CurrentLink().Open(settle);
     }
+    // The ports probed in vain may hold a printer: they are not ours to keep.
+    CurrentLink().Io().ReleaseExcept(search.board ? search.board->base : 0);
     return search;
 }
 
@@ -143,6 +145,7 @@ BoardSearch ProbePort(const PortInfo& port, int notFound) {
         search.code = standard != nullptr && standard->code == 2 ? 2 : OtherPortCode;
         search.board = search.probes.back();
     }
+    CurrentLink().Io().ReleaseExcept(search.board ? search.board->base : 0);
     return search;
 }
 

@@ -103,9 +103,12 @@ ParportIo::ParportIo(std::string procRoot, std::string devRoot, PpdevCalls* call
 
 ParportIo::~ParportIo() {
     for (Port& port : ports_) {
-        if (port.fd < 0) {
-            continue;
-        }
+        Release(port);
+    }
+}
+
+void ParportIo::Release(Port& port) {
+    if (port.fd >= 0) {
         if (port.wrote) {
             unsigned char value = port.lastData & KeptOnExit;
             calls_->Ioctl(port.fd, PPWDATA, &value);
@@ -113,6 +116,25 @@ ParportIo::~ParportIo() {
         calls_->Ioctl(port.fd, PPRELEASE, nullptr);
         calls_->Close(port.fd);
     }
+    port.fd = -1;
+    port.tried = false;
+    port.wrote = false;
+}
+
+void ParportIo::ReleaseExcept(std::uint16_t keep) {
+    for (Port& port : ports_) {
+        if (port.info.base != keep) {
+            Release(port);
+        }
+    }
+}
+
+void ParportIo::Fail(Port& port, const char* what, int error) {
+    const std::string device = port.info.device;
+    // Try the supplies off once more, then let go: the next access claims the port anew.
+    Release(port);
+    throw PortFailure("the " + std::string(what) + " of " + device + " failed (" +
+                      std::strerror(error) + ")");
 }
 
 void ParportIo::Scan() {
@@ -219,7 +241,7 @@ std::uint8_t ParportIo::In(std::uint16_t address) {
     unsigned char value = 0xFF;
     const unsigned long request = offset == DataOffset ? PPRDATA : PPRSTATUS;
     if (calls_->Ioctl(port->fd, request, &value) != 0) {
-        return 0xFF;
+        Fail(*port, "read", errno);
     }
     return value;
 }
@@ -231,8 +253,9 @@ void ParportIo::Out(std::uint16_t address, std::uint8_t value) {
         return;
     }
     unsigned char byte = value;
-    if (calls_->Ioctl(port->fd, PPWDATA, &byte) == 0) {
-        port->wrote = true;
-        port->lastData = value;
+    if (calls_->Ioctl(port->fd, PPWDATA, &byte) != 0) {
+        Fail(*port, "write", errno);
     }
+    port->wrote = true;
+    port->lastData = value;
 }

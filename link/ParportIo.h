@@ -20,9 +20,10 @@ public:
 // only has to be allowed to open /dev/parportN (group lp). An I/O base address is mapped to the
 // parport whose base-addr it is (on-board ports at 0x378, 0x278 or 0x3BC, PCI and PCIe cards
 // wherever the machine put them); each port is opened, claimed exclusively and set to drive its
-// data lines forward in compatibility mode on first use, and kept until the program ends. A port
-// that is missing or cannot be opened, claimed or set up behaves as absent (reads give 0xFF, writes
-// are lost), and Status tells why.
+// data lines forward in compatibility mode on first use, and kept until the program ends or
+// detection gives it back. A port that is missing or cannot be opened, claimed or set up behaves as
+// absent (reads give 0xFF, writes are lost), and Status tells why. A claimed port whose read or
+// write fails throws PortFailure: the board is gone, and nothing it says can be trusted.
 class ParportIo final : public PortIo {
 public:
     explicit ParportIo(std::string procRoot = "/proc/sys/dev/parport", std::string devRoot = "/dev",
@@ -35,6 +36,7 @@ public:
     void Out(std::uint16_t address, std::uint8_t value) override;
     std::vector<PortInfo> Ports() override;
     PortStatus Status(std::uint16_t base) override;
+    void ReleaseExcept(std::uint16_t keep) override;
 
 private:
     struct Port {
@@ -52,6 +54,9 @@ private:
     // The same, opened and claimed on first use; nullptr when it cannot be used.
     Port* Serving(std::uint16_t address, int& offset);
     void Claim(Port& port);
+    // Supplies off (if we drove the port), the claim given back, the device closed.
+    void Release(Port& port);
+    [[noreturn]] void Fail(Port& port, const char* what, int error);
 
     std::string procRoot_;
     std::string devRoot_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,14 @@
 struct PortInfo {
     std::uint16_t base;  // I/O address of its data register
     std::string device;  // e.g. "/dev/parport0"; empty when the backend has no device node
+};
+
+// A port that stopped working while the program drove it (its driver went away, the adapter was
+// unplugged): a lost write or a made-up read would leave the chip powered or report what did not
+// happen, so the backend throws this instead, and the operation's bracket powers down and reports.
+class PortFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 // Byte access to absolute I/O-port addresses. The programmer talks to the board only through the
@@ -27,6 +36,9 @@ public:
     // Why the port at `base` cannot be used, as far as the backend can tell (None: it cannot tell
     // of any problem).
     virtual PortStatus Status(std::uint16_t) { return {}; }
+    // Gives back every port detection claimed except the one at `keep` (0: keep none), so a
+    // printer or another board on them is free again; a later access claims a port anew.
+    virtual void ReleaseExcept(std::uint16_t /*keep*/) {}
 };
 
 // What an address without a port looks like: every read is 0xFF, every write is lost.

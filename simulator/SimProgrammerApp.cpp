@@ -41,6 +41,7 @@ void SimProgrammerApp::DialogCreated(CProgrammerDlg& dialog) {
     // A window of the dialog's own, so that the running dialog does not block it; it goes with
     // the dialog, while the board stays until the program ends.
     auto* window = new VirtualSocketWindow(*board_, socketPath_, start_, &dialog);
+    window->SetOperationCheck([&dialog] { return dialog.OperationRunning(); });
     // Placed once the dialog is on the screen and its frame is known; the window's own frame is
     // taken to be as thick as the dialog's.
     QTimer::singleShot(0, window, [window, &dialog] {

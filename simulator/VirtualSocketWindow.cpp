@@ -208,7 +208,7 @@ void VirtualSocketWindow::Look(bool closing) {
 }
 
 bool VirtualSocketWindow::Running() const {
-    return board_.SupplyA() || board_.SupplyB();
+    return board_.SupplyA() || board_.SupplyB() || (operationRunning_ && operationRunning_());
 }
 
 void VirtualSocketWindow::Save(const std::vector<std::uint16_t>& contents) {

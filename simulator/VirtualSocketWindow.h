@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -41,6 +42,11 @@ public:
     void Refresh();
     // Takes in what another program did to the socket file.
     void FileChanged();
+    // Tells whether the programmer runs a command: between its steps (a question, a pause) the
+    // board is unpowered, yet the chip must not change under it.
+    void SetOperationCheck(std::function<bool()> running) {
+        operationRunning_ = std::move(running);
+    }
 
     QComboBox* TypeChooser() const { return typeChooser_; }
     QPushButton* NewChipButton() const { return newChip_; }
@@ -78,6 +84,7 @@ private:
     std::optional<QByteArray> fileText_;
     // The file changed while an operation ran; its chip goes into the socket after the operation.
     bool takePending_ = false;
+    std::function<bool()> operationRunning_;
     QComboBox* typeChooser_;
     QPushButton* newChip_;
     QPushButton* pullOut_;

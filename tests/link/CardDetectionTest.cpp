@@ -13,6 +13,7 @@
 #include "link/ParportIo.h"
 #include "link/PortChoice.h"
 #include "link/ProgrammerLink.h"
+#include "link/ProgrammerPort.h"
 #include "sim/VirtualDelays.h"
 
 namespace {
@@ -32,6 +33,10 @@ public:
         int mode = -1;
         int direction = -1;
         bool opened = false;
+        bool claimed = false;
+        // From this many data writes on, every read and write fails (the driver went away).
+        int failAfterWrites = -1;
+        int writes = 0;
     };
 
     int Open(const char* path) override {
@@ -52,12 +57,21 @@ public:
     int Ioctl(int fd, unsigned long request, void* argument) override {
         Node& node = *fds.at(fd);
         auto* byte = static_cast<unsigned char*>(argument);
+        const bool transfer = request == PPWDATA || request == PPRDATA || request == PPRSTATUS;
+        if (transfer && node.failAfterWrites >= 0 && node.writes >= node.failAfterWrites) {
+            errno = ENODEV;
+            return -1;
+        }
         switch (request) {
+            case PPRELEASE:
+                node.claimed = false;
+                return 0;
             case PPCLAIM:
                 if (node.claimError != 0) {
                     errno = node.claimError;
                     return -1;
                 }
+                node.claimed = true;
                 return 0;
             case PPSETMODE:
                 node.mode = *static_cast<int*>(argument);
@@ -67,6 +81,7 @@ public:
                 return 0;
             case PPWDATA:
                 node.data = *byte;
+                ++node.writes;
                 return 0;
             case PPRDATA:
                 *byte = node.data;
@@ -237,6 +252,49 @@ TEST_F(CardDetectionTest, AChosenPortThatCannotBeUsedLeavesEveryOtherPortAlone) 
     ChoosePort(std::nullopt);  // back to the search
     EXPECT_EQ(FindBoard(0xFFFF).code, 1);
     EXPECT_TRUE(lpt1.opened);
+}
+
+// Detection keeps the board's port and gives back every other it claimed: a printer there is free.
+TEST_F(CardDetectionTest, PortsProbedInVainAreGivenBack) {
+    FakeKernel::Node& lpt1 = AddPort(0, "888\n");
+    FakeKernel::Node& card = AddPort(3, "53264\n");
+    card.board = true;
+    ParportIo io(Proc().string(), Dev(), &kernel);
+    InstalledLink link(io);
+    EXPECT_EQ(SearchForBoard(0xFFFF).board->base, 0xD010);
+    EXPECT_TRUE(lpt1.opened);
+    EXPECT_FALSE(lpt1.claimed);
+    EXPECT_TRUE(card.claimed);
+}
+
+// A claimed port whose driver goes away: the access throws instead of making up a byte, and the
+// port is given back with its supplies off as far as it still listens.
+TEST_F(CardDetectionTest, AFailingPortThrowsInsteadOfMakingUpData) {
+    const struct {
+        const char* name;
+        bool read;
+    } rows[] = {{"write", false}, {"read", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        kernel.nodes.clear();
+        FakeKernel::Node& lpt1 = AddPort(0, "888\n");
+        lpt1.board = true;
+        ParportIo io(Proc().string(), Dev(), &kernel);
+        InstalledLink link(io, 0x378);
+        io.Out(0x378, 0x07);
+        lpt1.failAfterWrites = lpt1.writes;
+        try {
+            row.read ? static_cast<void>(io.In(0x379)) : io.Out(0x378, 0x0F);
+            ADD_FAILURE() << "no PortFailure";
+        } catch (const PortFailure& failure) {
+            EXPECT_NE(std::string(failure.what()).find("parport0"), std::string::npos);
+        }
+        EXPECT_FALSE(lpt1.claimed);
+        // Back again: the next access claims the port anew.
+        lpt1.failAfterWrites = -1;
+        io.Out(0x378, 0x03);
+        EXPECT_TRUE(lpt1.claimed);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,135 @@
+#include <signal.h>
+
+#include <QAbstractButton>
+#include <functional>
+
+#include "app/ControlIds.h"
+#include "app/ProgrammerApp.h"
+#include "chip/Interruption.h"
+#include "tests/app/DialogFixture.h"
+
+namespace {
+
+// A port that calls `hook` at its access number `at` (from 1): the test acts while a chip
+// operation holds the thread, as a screen reader's "press" or a failing driver would.
+class HookedPort final : public PortIo {
+public:
+    HookedPort(PortIo& inner, long at, std::function<void()> hook)
+        : inner_(inner), at_(at), hook_(std::move(hook)) {}
+    std::uint8_t In(std::uint16_t address) override {
+        Count();
+        return inner_.In(address);
+    }
+    void Out(std::uint16_t address, std::uint8_t value) override {
+        Count();
+        inner_.Out(address, value);
+    }
+
+private:
+    void Count() {
+        if (++accesses_ == at_) {
+            hook_();
+        }
+    }
+    PortIo& inner_;
+    long at_;
+    std::function<void()> hook_;
+    long accesses_ = 0;
+};
+
+class BusyStateTest : public DialogFixture {
+protected:
+    void SetUp() override {
+        WriteFile(SettingsPath(), "000");
+        PlugSimulatedBoard(SimulatedChip::Factory(1, 0x5A));
+        dialog = Start();
+        desktop.files = {QStringLiteral(CHIPSMITH_TEST_DATA "/blink508.hex")};
+        dialog->OnOpen();
+        desktop.boxes.clear();
+    }
+    void Press(int id) { qobject_cast<QAbstractButton*>(dialog->DlgItem(id))->click(); }
+    void ExpectSuppliesOff() { EXPECT_EQ(board.DataRegister() & 0x0C, 0) << "supplies left on"; }
+
+    std::unique_ptr<CProgrammerDlg> dialog;
+};
+
+// A press that reaches a button while a chip command runs starts nothing: no second operation runs
+// inside the first, now or after it.
+TEST_F(BusyStateTest, APressDuringARunStartsNoOtherCommand) {
+    const struct {
+        int run;
+        int pressed;
+        const char* status;  // what the first command leaves on the status line
+    } rows[] = {
+        {Ctl::Programm, Ctl::Read, "Programming successful ."},
+        {Ctl::Read, Ctl::Erased, " "},
+        {Ctl::Erased, Ctl::Automatic, "PIC is empty ."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.run);
+        board.Insert(SimulatedChip::Factory(1, 0x5A));
+        bool pressed = false;
+        HookedPort hooked(board, 400, [&] {
+            pressed = true;
+            Press(row.pressed);
+        });
+        installedLink->SetIo(hooked);
+        desktop.answers = {true};
+        Press(row.run);
+        installedLink->SetIo(board);
+        EXPECT_TRUE(pressed);
+        EXPECT_EQ(dialog->DlgItemText(Ctl::StatusLine), QString::fromLatin1(row.status));
+        EXPECT_LE(desktop.boxes.size(), 1u) << desktop.Texts().join('|').toStdString();
+        EXPECT_FALSE(dialog->OperationRunning());
+        ExpectSuppliesOff();
+        desktop.boxes.clear();
+        desktop.answers.clear();
+    }
+}
+
+// The port fails in the middle of Programm: the supplies are off, the user is told that the
+// programmer stopped answering (not that the chip is bad), and the board counts as gone.
+TEST_F(BusyStateTest, APortThatFailsMidRunIsReportedAsTheProgrammerAndPoweredDown) {
+    HookedPort hooked(board, 2000, [] { throw PortFailure("the write of /dev/parport0 failed"); });
+    installedLink->SetIo(hooked);
+    desktop.answers = {true};
+    Press(Ctl::Programm);
+    installedLink->SetIo(board);
+    ASSERT_EQ(desktop.boxes.size(), 2u) << desktop.Texts().join('|').toStdString();
+    EXPECT_TRUE(desktop.boxes[1].text.startsWith(
+        QStringLiteral("The programmer stopped answering (the write of /dev/parport0 failed).")));
+    EXPECT_EQ(desktop.boxes[1].icon, Desktop::Icon::Stop);
+    ExpectSuppliesOff();
+    EXPECT_NE(dialog->DlgItemText(Ctl::StatusLine), QStringLiteral("Programming successful ."));
+    desktop.boxes.clear();
+    Press(Ctl::Read);
+    EXPECT_EQ(desktop.Texts(), QStringList{QStringLiteral("No Programmer !")});
+}
+
+// The application over a board that raises SIGTERM at the first access of the start-up detection.
+class SignalledApp final : public CProgrammerApp {
+public:
+    explicit SignalledApp(PortIo& board) : hooked_(board, 1, [] { ::raise(SIGTERM); }) {}
+
+protected:
+    PortIo& Port() override { return hooked_; }
+
+private:
+    HookedPort hooked_;
+};
+
+// A stop signal during the start-up detection is handled, not fatal: the probe ends with the port
+// unpowered, and the program ends as interrupted before any window or box is shown.
+TEST_F(BusyStateTest, AStopSignalDuringDetectionEndsTheProgramUnpowered) {
+    dialog.reset();
+    ClearStopRequest();
+    SignalledApp app(board);
+    const int status = app.RunMainDialog();
+    EXPECT_TRUE(StopRequested());
+    ClearStopRequest();
+    EXPECT_EQ(status, CProgrammerDlg::InterruptedResult);
+    ExpectSuppliesOff();
+    EXPECT_TRUE(desktop.boxes.empty());
+}
+
+}  // namespace
