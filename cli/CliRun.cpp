@@ -147,18 +147,10 @@ ChipOutcome CliRun::RunOnce() {
     return {};
 }
 
+// The result is what the command is run for: --quiet hides the messages around it, never it.
 void CliRun::Report(const ChipOutcome& outcome, int number) {
     progress_.Clear();
     const std::string prefix = number > 0 ? "chip " + std::to_string(number) + ": " : "";
-    if (options_.quiet) {
-        if (!outcome.passed) {
-            Error(prefix + outcome.summary);
-            for (const std::string& line : outcome.details) {
-                env_.err << "  " << line << '\n';
-            }
-        }
-        return;
-    }
     Results() << prefix << outcome.summary << '\n';
     for (const std::string& line : outcome.details) {
         Results() << "  " << line << '\n';
@@ -252,9 +244,7 @@ int CliRun::RunChips(BoardConnection& board) {
             break;
         }
     }
-    if (!options_.quiet) {
-        env_.out << passed << ' ' << passedWord << ", " << failed << " failed\n" << std::flush;
-    }
+    Results() << passed << ' ' << passedWord << ", " << failed << " failed\n" << std::flush;
     return Finish(board, status);
 }
 
@@ -277,9 +267,7 @@ int CliRun::Execute() {
         return Finish(board, ExitStatus::NoBoard);
     }
     if (options_.command == Command::Detect) {
-        if (!options_.quiet) {
-            env_.out << board.Where() << '\n' << std::flush;
-        }
+        env_.out << board.Where() << '\n' << std::flush;
         return Finish(board, ExitStatus::Done);
     }
     Info(board.Where());
