@@ -6,9 +6,12 @@
 
 #include "chip/ChipTable.h"
 #include "chip/Interruption.h"
+#include "cli/BatchPrompt.h"
 #include "cli/BoardConnection.h"
 #include "cli/ChipCommands.h"
 #include "cli/ExitStatus.h"
+#include "cli/StdinHexFile.h"
+#include "cli/StopHandlers.h"
 #include "cli/TerminalProgress.h"
 
 namespace {
@@ -43,7 +46,10 @@ private:
         }
     }
     // Results go to standard output, unless read sends the chip's text there.
-    std::ostream& Results() { return options_.file == QStringLiteral("-") ? env_.err : env_.out; }
+    std::ostream& Results() {
+        return options_.command == Command::Read && options_.file == QStringLiteral("-") ? env_.err
+                                                                                         : env_.out;
+    }
 
     bool PrepareFile();
     bool ChooseChip(BoardConnection& board);
@@ -68,7 +74,8 @@ bool CliRun::PrepareFile() {
     if (options_.file.isEmpty() || options_.command == Command::Read) {
         return true;
     }
-    file_ = LoadHexFile(options_.file);
+    file_ =
+        options_.file == QStringLiteral("-") ? LoadHexStream(env_.in) : LoadHexFile(options_.file);
     if (!file_.error.isEmpty()) {
         Error(file_.error.toStdString());
         return false;
@@ -78,7 +85,8 @@ bool CliRun::PrepareFile() {
 
 bool CliRun::ChooseChip(BoardConnection& board) {
     int chipType = options_.chipType;
-    const std::string fileName = options_.file.toStdString();
+    const std::string fileName =
+        options_.file == QStringLiteral("-") ? "standard input" : options_.file.toStdString();
     if (!file_.image.empty()) {
         if (chipType == 0 && file_.inferredChip == 0) {
             Error(fileName +
@@ -213,7 +221,11 @@ int CliRun::RunChips(BoardConnection& board) {
         } catch (const OperationInterrupted& interrupted) {
             Error("interrupted at word " + HexWord(interrupted.Address()) +
                   (programmingStarted_ ? ": the chip is partly programmed" : ""));
-            return Finish(board, ExitStatus::Interrupted);
+            if (!options_.repeat) {
+                return Finish(board, ExitStatus::Interrupted);
+            }
+            status = ExitStatus::Interrupted;  // the batch's tally still counts the chips done
+            break;
         }
         if (!Deliver(outcome)) {
             return Finish(board, ExitStatus::Usage);
@@ -230,17 +242,11 @@ int CliRun::RunChips(BoardConnection& board) {
         if (!board.SaveSocket(why)) {
             Error(why);
         }
-        env_.err << "Put the next chip in the socket and press Enter (q to stop) " << std::flush;
-        std::string answer;
-        const bool answered = static_cast<bool>(std::getline(env_.in, answer));
-        if (StopRequested()) {
-            env_.err << '\n';
-            return Finish(board, ExitStatus::Interrupted);
+        const BatchAnswer answer = AskForNextChip(env_.in, env_.err, env_.inIsTerminal);
+        if (answer == BatchAnswer::Stopped) {
+            status = ExitStatus::Interrupted;
         }
-        if (!answered || answer == "q" || answer == "Q") {
-            if (!answered) {
-                env_.err << '\n';
-            }
+        if (answer != BatchAnswer::NextChip) {
             break;
         }
     }
@@ -274,6 +280,8 @@ int CliRun::Execute() {
     if (!ChooseChip(board)) {
         return Finish(board, ExitStatus::Usage);
     }
+    // From here a chip may be powered and the socket is saved: a signal only raises the flag.
+    const DeferredStop deferred;
     return RunChips(board);
 }
 
@@ -291,5 +299,7 @@ int RunCli(const QStringList& arguments, CliEnvironment& environment) {
     }
     ClearStopRequest();
     CliRun run(*parsed.options, environment);
-    return run.Execute();
+    const int status = run.Execute();
+    // A stop seen late (after the last word loop) still ends the run with the signal's status.
+    return StopRequested() ? ExitStatus::StoppedBy(StopSignal()) : status;
 }

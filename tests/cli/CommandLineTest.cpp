@@ -95,3 +95,50 @@ TEST_F(CommandLineTest, ABrokenVirtualSocketIsKeptAndTheCommandStops) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string FileText(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
+    return file.readAll().toStdString();
+}
+
+// "-" is the file from a pipe for the commands that take one, and standard output for read, which
+// then holds the chip's text and nothing else.
+TEST_F(CommandLineTest, ADashIsStandardInputForTheFileAndStandardOutputForRead) {
+    Socket(SimulatedChip::Factory(1, 0x5A));
+    const std::string hex = FileText(Data("blink508.hex"));
+    const struct {
+        std::initializer_list<const char*> arguments;
+        std::string input;
+        int status;
+        const char* out;
+    } rows[] = {
+        {{"--port", "sim", "program", "-"},
+         hex,
+         ExitStatus::Done,
+         "programmed, calibration 5A, 0 errors\n"},
+        {{"--port", "sim", "verify", "-"},
+         hex,
+         ExitStatus::Done,
+         "verified: chip and file equal\n"},
+        {{"--port", "sim", "verify", "-"}, "garbage\n", ExitStatus::Usage, ""},
+        {{"--port", "sim", "verify", "-"}, "", ExitStatus::Usage, ""},
+    };
+    for (const auto& row : rows) {
+        const Run run = Cli(row.arguments, row.input);
+        EXPECT_EQ(run.status, row.status) << run.err;
+        EXPECT_EQ(run.out, row.out);
+        if (row.status == ExitStatus::Usage) {
+            EXPECT_NE(run.err.find("standard input: "), std::string::npos) << run.err;
+        }
+    }
+    const Run read = Cli({"--port", "sim", "read", "-"});
+    EXPECT_EQ(read.status, ExitStatus::Done);
+    EXPECT_EQ(read.out.rfind(':', 0), 0U) << read.out;
+    EXPECT_NE(read.out.find(":00000001FF"), std::string::npos) << read.out;
+    EXPECT_NE(read.err.find("read 12c508: size "), std::string::npos) << read.err;
+}
+
+}  // namespace
