@@ -9,6 +9,7 @@
 #include "cli/BatchPrompt.h"
 #include "cli/BoardConnection.h"
 #include "cli/ChipCommands.h"
+#include "cli/DryRun.h"
 #include "cli/ExitStatus.h"
 #include "cli/StdinHexFile.h"
 #include "cli/StopHandlers.h"
@@ -257,6 +258,9 @@ int CliRun::RunChips(BoardConnection& board) {
 int CliRun::Execute() {
     if (!PrepareFile()) {
         return ExitStatus::Usage;
+    }
+    if (options_.dryRun) {
+        return DryRun(options_, file_, env_.out, env_.err);
     }
     BoardConnection board(options_, env_);
     std::string why;
