@@ -30,8 +30,8 @@ public:
     CliRun(const CliOptions& options, CliEnvironment& environment)
         : options_(options),
           env_(environment),
-          progress_(environment.err, environment.errIsTerminal && !options.quiet,
-                    environment.clock) {}
+          progress_(environment.err, environment.errIsTerminal && !options.quiet, environment.clock,
+                    options.verbose) {}
 
     int Execute();
 

@@ -130,8 +130,7 @@ void Plan::CalibrationRule() const {
     } else {
         otherwise = "none (the file gives none, and its oscillator needs none)";
     }
-    out_ << "calibration: the chip's own value when it holds one; otherwise " << otherwise
-         << '\n';
+    out_ << "calibration: the chip's own value when it holds one; otherwise " << otherwise << '\n';
 }
 
 int Plan::Print() {
@@ -148,7 +147,10 @@ int Plan::Print() {
         return Refuse("would be refused: " + DescribeImageFit(*chip_, fit) +
                       " --force programs it anyway.");
     }
-    out_ << "dry run of " << (verify ? "verify" : options_.command == Command::Auto ? "auto" : "program")
+    out_ << "dry run of "
+         << (verify                              ? "verify"
+             : options_.command == Command::Auto ? "auto"
+                                                 : "program")
          << ": no port touched\n"
          << ChosenChip() << '\n';
     if (verify) {
@@ -161,7 +163,8 @@ int Plan::Print() {
     if (!verify) {
         CalibrationRule();
         if (!fit.Fits()) {
-            out_ << "warning: " << DescribeImageFit(*chip_, fit) << " (programmed anyway: --force)\n";
+            out_ << "warning: " << DescribeImageFit(*chip_, fit)
+                 << " (programmed anyway: --force)\n";
         }
     }
     if (options_.command == Command::Auto) {

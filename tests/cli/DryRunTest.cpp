@@ -64,7 +64,8 @@ TEST_F(DryRunTest, SaysWhatWouldBeDoneAndTouchesNoPortNorTheSocket) {
         EXPECT_EQ(run.status, row.status) << run.out << run.err;
         for (const char* part : row.saying) {
             EXPECT_TRUE(Has(row.status == ExitStatus::Done ? run.out : run.err, part))
-                << part << "\n" << run.out << run.err;
+                << part << "\n"
+                << run.out << run.err;
         }
     }
     EXPECT_EQ(SocketBytes(), before) << "the socket file is not even rewritten";

@@ -1,3 +1,6 @@
+#include <regex>
+#include <sstream>
+
 #include "cli/ExitStatus.h"
 #include "tests/cli/CliFixture.h"
 
@@ -39,6 +42,38 @@ TEST_F(ResultLinesTest, QuietHidesMessagesButNeverTheResult) {
             EXPECT_EQ(run.err, "") << "no messages under --quiet";
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+using PhaseLinesTest = CliFixture;
+
+// -v: each power-up and each word loop, in the order they ran, with its time, on standard error
+// only; the result line is the same as without it.
+TEST_F(PhaseLinesTest, VerboseTimesEachPhaseOnStandardError) {
+    Socket(SimulatedChip::Factory(1, 0x5A));
+    const Run run = Cli({"--port", "sim", "-v", "auto", Data("blink508.hex").c_str()});
+    EXPECT_EQ(run.status, ExitStatus::Done) << run.err;
+    EXPECT_EQ(run.out, "programmed, calibration 5A, 0 errors\n");
+    std::istringstream lines(run.err);
+    std::string line;
+    std::string phases;
+    const std::regex phaseLine("([A-Z][a-z -]+): ([0-9]+)\\.([0-9]{3}) s");
+    while (std::getline(lines, line)) {
+        std::smatch match;
+        if (std::regex_match(line, match, phaseLine)) {
+            phases += match[1].str() + (match[1] == "Power-up" ? "," : ";");
+            if (match[1] == "Blank check" || match[1] == "Programming") {
+                EXPECT_NE(match[2].str() + match[3].str(), "0000") << line << ": took no time";
+            }
+        }
+    }
+    // The configuration word is read in a bracket of its own, without a word loop.
+    EXPECT_EQ(phases,
+              "Power-up,Blank check;Power-up,Calibration;Power-up,Programming;Power-up,"
+              "Power-up,Verifying;");
 }
 
 }  // namespace
