@@ -143,9 +143,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("FILE.vcd"));
     const QCommandLineOption repeat(
         QStringLiteral("repeat"),
-        QStringLiteral("For a batch: after each chip, wait for the next one (Enter; q to stop)."));
+        QStringLiteral("For a batch: after each chip, wait for the next one (Enter; q or quit to "
+                       "stop)."));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
-                                   QStringLiteral("Errors only."));
+                                   QStringLiteral("No messages or progress bar: errors and the "
+                                                  "result only."));
     const QCommandLineOption fast(
         QStringLiteral("fast"),
         QStringLiteral("Program with the chip maker's adaptive algorithm (100 us pulses)."));
