@@ -134,8 +134,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("port"), QStringLiteral("auto"));
     const QCommandLineOption calibration(
         QStringLiteral("calibration"),
-        QStringLiteral("The calibration value (hex) to program when the chip holds none; a chip "
-                       "that holds one keeps it."),
+        QStringLiteral("For program and auto: the calibration value (hex) to program when the "
+                       "chip holds none; a chip that holds one keeps it."),
         QStringLiteral("XX"));
     const QCommandLineOption trace(
         QStringLiteral("trace"),
@@ -150,13 +150,15 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                                                   "result only."));
     const QCommandLineOption fast(
         QStringLiteral("fast"),
-        QStringLiteral("Program with the chip maker's adaptive algorithm (100 us pulses)."));
+        QStringLiteral("For program and auto: the chip maker's adaptive algorithm (100 us "
+                       "pulses)."));
     const QCommandLineOption allowNonblank(
         QStringLiteral("allow-nonblank"),
         QStringLiteral("Let auto program a chip that is not blank."));
     const QCommandLineOption force(
         QStringLiteral("force"),
-        QStringLiteral("Go on where the program would refuse: a file whose words do not fit the "
+        QStringLiteral("For read, verify, program and auto: go on where the program would refuse: "
+                       "a file whose words do not fit the "
                        "chip, or writing what was read from a code-protected chip."));
     const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
                                      QStringLiteral("Each phase with its time, on standard "
