@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
                                [] { return std::make_unique<ParportIo>(); }};
     const int status = RunCli(QCoreApplication::arguments(), environment);
     if (StopSignal() != 0) {
+        std::cout.flush();  // a death by signal flushes nothing
+        std::cerr.flush();
         EndBySignal(StopSignal());
     }
     return status;
