@@ -36,6 +36,8 @@ TEST_F(CommandLineTest, MistakesEndWithTheirExitStatusAndSayWhatToDo) {
         {{"verify", "/no/such/file.hex"}, ExitStatus::Usage, "/no/such/file.hex"},
         {{"detect"}, ExitStatus::NoBoard, "no programmer board found"},
         {{"--chip", "12c508", "blank"}, ExitStatus::NoBoard, "LPT1 (0x378): no port at 0x378"},
+        // A port known only by its address is not named twice ("0x2BC (0x2BC)").
+        {{"--port", "0x2bc", "detect"}, ExitStatus::NoBoard, "\n  0x2BC: "},
         {{"--port", "/dev/parport7", "detect"},
          ExitStatus::NoBoard,
          "/dev/parport7 is not a parallel port this machine lists"},
