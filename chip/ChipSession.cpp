@@ -8,10 +8,26 @@ namespace {
 constexpr std::uint8_t SupplyBits = 0x0C;
 
 std::terminate_handler previousTerminate = nullptr;
+std::function<void(bool)> powerUpWatcher;
+
+void TellWatcher(bool ready) {
+    if (powerUpWatcher) {
+        powerUpWatcher(ready);
+    }
+}
 
 }  // namespace
 
+PowerUpWatch::PowerUpWatch(std::function<void(bool ready)> watcher) {
+    powerUpWatcher = std::move(watcher);
+}
+
+PowerUpWatch::~PowerUpWatch() {
+    powerUpWatcher = nullptr;
+}
+
 PoweredChip::PoweredChip(const ChipFamily& family, StartAt start) {
+    TellWatcher(false);
     try {
         family.EnterProgramMode();
         if (start == StartAt::AddressZero) {
@@ -24,6 +40,7 @@ PoweredChip::PoweredChip(const ChipFamily& family, StartAt start) {
         PowerDownBestEffort();
         throw;
     }
+    TellWatcher(true);
 }
 
 PoweredChip::~PoweredChip() {

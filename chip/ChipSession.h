@@ -6,6 +6,7 @@
 // the command-line program and the benchmark all go through it.
 
 #include <exception>
+#include <functional>
 #include <type_traits>
 #include <utility>
 
@@ -28,6 +29,17 @@ public:
     PoweredChip& operator=(const PoweredChip&) = delete;
 
     void PowerDown();
+};
+
+// While one exists, told as every bracket's power-up begins (false) and once the chip stands where
+// the operation starts (true): for a front end that times its phases (chipsmith-cli --verbose).
+// One at a time.
+class PowerUpWatch {
+public:
+    explicit PowerUpWatch(std::function<void(bool ready)> watcher);
+    ~PowerUpWatch();
+    PowerUpWatch(const PowerUpWatch&) = delete;
+    PowerUpWatch& operator=(const PowerUpWatch&) = delete;
 };
 
 template <typename Operation>

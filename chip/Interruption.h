@@ -7,9 +7,12 @@
 
 #include <exception>
 
-// Async-signal-safe: only stores to a lock-free atomic.
-void RequestStop() noexcept;
+// Async-signal-safe: only stores to lock-free atomics. `signal` is the signal that asked (0 when
+// none did), so that a front end can end with that signal's status.
+void RequestStop(int signal = 0) noexcept;
 bool StopRequested() noexcept;
+// The signal of the request; 0 when there is none or it came from no signal.
+int StopSignal() noexcept;
 void ClearStopRequest() noexcept;
 
 // Thrown by a word loop that stopped at a request; `address` is the chip address of the first word

@@ -17,12 +17,6 @@ constexpr int CodeAt3BC = 3;
 // chipsmith-sim's board sits on LPT1, and so does the command's.
 constexpr std::uint16_t SimulatedBase = 0x378;
 
-std::string Hex(std::uint16_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%X", value);
-    return text;
-}
-
 }  // namespace
 
 BoardConnection::BoardConnection(const CliOptions& options, CliEnvironment& environment)
@@ -77,13 +71,12 @@ std::string BoardConnection::Where() const {
     if (!board_) {
         return "no board";
     }
-    std::string where = "board on " + board_->label + " (" + Hex(board_->base);
+    // A simulated board has no device node; say what it is instead.
+    ProbeReport place = *board_;
     if (simulated_) {
-        where += ", simulated";
-    } else if (!board_->device.empty()) {
-        where += ", " + board_->device;
+        place.device.clear();
     }
-    return where + ")";
+    return "board on " + PortPlace(place, simulated_ ? "simulated" : "");
 }
 
 bool BoardConnection::LoadSocket(int newChipType, std::string& why) {

@@ -9,6 +9,7 @@
 #include "chip/IdWords.h"
 #include "chip/ProgrammingAlgorithm.h"
 #include "cli/ConfigDescription.h"
+#include "cli/ResultTexts.h"
 #include "cli/TerminalProgress.h"
 #include "image/Calibration.h"
 #include "image/ConfigWordPanel.h"
@@ -30,7 +31,7 @@ int Digits(const ChipInfo& chip) {
 
 std::string CalibrationText(int value) {
     return value == NoCalibration ? "no calibration value"
-                                  : "calibration " + CalibrationValueText(value);
+                                  : "calibration " + CalibrationByte(value);
 }
 
 int ReadCalibrationValue(CommandContext& context) {
@@ -93,8 +94,8 @@ Comparison Compare(CommandContext& context, const std::vector<std::uint32_t>& im
 std::string DifferenceSummary(const Comparison& comparison) {
     std::string text = comparison.differences == 0
                            ? std::string("chip and file equal")
-                           : std::to_string(comparison.differences) +
-                                 (comparison.differences == 1 ? " word differs" : " words differ");
+                           : CountOf(comparison.differences) +
+                                 (comparison.differences == 1 ? " differs" : " differ");
     if (comparison.codeProtected) {
         text += " (code-protected chip: only the configuration word compared)";
     }
@@ -116,9 +117,8 @@ ChipOutcome ReadChipCommand(CommandContext& context) {
     const int calibration =
         static_cast<int>(image[static_cast<std::size_t>(chip.calibrationAddress)] & 0xFF);
     const int lastUsed = LastUsedWord(chip, image);
-    outcome.summary = "read " + std::string(chip.name) + ": size " + std::to_string(lastUsed + 1) +
-                      " words (last used " + Hex(lastUsed, 3) + "), " +
-                      CalibrationText(calibration);
+    outcome.summary = "read " + std::string(chip.name) + ": size " + CountOf(lastUsed + 1) +
+                      " (last used " + Hex(lastUsed, 3) + "), " + CalibrationText(calibration);
     return outcome;
 }
 
@@ -130,10 +130,10 @@ ChipOutcome BlankCommand(CommandContext& context) {
     });
     ChipOutcome outcome;
     outcome.passed = result.nonBlankWords == 0;
-    outcome.summary = (outcome.passed ? std::string("blank")
-                                      : "not blank: " + std::to_string(result.nonBlankWords) +
-                                            " words programmed") +
-                      ", " + CalibrationText(result.calibrationWord & 0xFF);
+    outcome.summary =
+        (outcome.passed ? std::string("blank")
+                        : "not blank: " + CountOf(result.nonBlankWords) + " programmed") +
+        ", " + CalibrationText(result.calibrationWord & 0xFF);
     return outcome;
 }
 
@@ -160,7 +160,7 @@ ChipOutcome ProgramCommand(CommandContext& context) {
     int calibration = onChip;
     if (keepCalibration) {
         if (context.options.calibration) {
-            context.warn("the chip holds calibration value " + CalibrationValueText(onChip) +
+            context.warn("the chip holds calibration value " + CalibrationByte(onChip) +
                          " and keeps it; --calibration is not used");
         }
     } else if (context.options.calibration) {
@@ -187,8 +187,7 @@ ChipOutcome ProgramCommand(CommandContext& context) {
     outcome.passed = result.errors == 0 && comparison.differences == 0;
     outcome.details = comparison.lines;
     outcome.summary = std::string(outcome.passed ? "programmed" : "programming failed") + ", " +
-                      CalibrationText(calibration) + ", " + std::to_string(result.errors) +
-                      (result.errors == 1 ? " error" : " errors");
+                      CalibrationText(calibration) + ", " + CountOf(result.errors, "error");
     if (result.configurationFailed) {
         outcome.summary += " (the configuration word among them)";
     }

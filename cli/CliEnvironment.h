@@ -16,6 +16,7 @@ struct CliEnvironment {
     std::ostream& err;  // messages and the progress bar
     std::istream& in;   // the answers to --repeat's question
     bool errIsTerminal = false;
+    bool inIsTerminal = false;  // else --repeat's question ends with a line feed, for logs
     // chipsmith-sim's socket file, for --port sim.
     QString socketPath;
     // A steady clock in nanoseconds: the simulated chip judges its pulses by it, the progress bar

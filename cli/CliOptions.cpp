@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <algorithm>
 
 #include "chip/ChipTable.h"
 
@@ -15,7 +16,10 @@ const QString Description = QStringLiteral(
     "%1\n"
     "Exit status: 0 done; 1 the chip failed (not blank, differences, programming errors, no\n"
     "calibration value where one was needed); 2 usage error or unreadable file; 3 no board or\n"
-    "the port cannot be used; 130 interrupted.");
+    "the port cannot be used; 130, 143 or 129 stopped by SIGINT (Ctrl-C), SIGTERM or SIGHUP (128\n"
+    "and the signal's number, as the shell counts).\n"
+    "\n"
+    "FILE - is standard input for verify, program and auto, and standard output for read.");
 
 QString CommandList() {
     QString text;
@@ -25,6 +29,56 @@ QString CommandList() {
         text += QStringLiteral("  %1 %2\n").arg(usage, -14).arg(QString::fromLatin1(info.summary));
     }
     return text;
+}
+
+// The commands each option means something to; any other use of it is a mistake worth stopping
+// for, since a script that passes it believes it has an effect.
+struct OptionScope {
+    const char* option;
+    std::vector<Command> commands;
+    const char* text;  // the commands, for the message
+};
+
+const std::vector<OptionScope>& OptionScopes() {
+    using C = Command;
+    static const std::vector<OptionScope> scopes = {
+        {"chip",
+         {C::Read, C::Blank, C::Verify, C::Program, C::Auto, C::Config, C::Osccal},
+         "the chip commands"},
+        {"repeat",
+         {C::Read, C::Blank, C::Verify, C::Program, C::Auto, C::Config, C::Osccal},
+         "the chip commands"},
+        {"calibration", {C::Program, C::Auto}, "program and auto"},
+        {"fast", {C::Program, C::Auto}, "program and auto"},
+        {"allow-nonblank", {C::Auto}, "auto"},
+        {"force", {C::Read, C::Verify, C::Program, C::Auto}, "read, verify, program and auto"},
+        {"dry-run", {C::Verify, C::Program, C::Auto}, "program, auto and verify"},
+    };
+    return scopes;
+}
+
+// The first option given that does not apply to the command, as a usage error; empty when none.
+QString MisplacedOption(const QCommandLineParser& parser, const CommandInfo& info) {
+    for (const OptionScope& scope : OptionScopes()) {
+        const QString name = QString::fromLatin1(scope.option);
+        if (parser.isSet(name) && std::find(scope.commands.begin(), scope.commands.end(),
+                                            info.command) == scope.commands.end()) {
+            return QStringLiteral("--%1 is for %2, not %3")
+                .arg(name, QString::fromLatin1(scope.text), QString::fromLatin1(info.name));
+        }
+    }
+    if (parser.isSet(QStringLiteral("dry-run"))) {
+        for (const char* other : {"repeat", "trace"}) {
+            if (parser.isSet(QString::fromLatin1(other))) {
+                return QStringLiteral("--%1 does not go with --dry-run, which touches no port")
+                    .arg(QString::fromLatin1(other));
+            }
+        }
+    }
+    if (parser.isSet(QStringLiteral("quiet")) && parser.isSet(QStringLiteral("verbose"))) {
+        return QStringLiteral("--quiet and --verbose ask for opposite things; give one");
+    }
+    return {};
 }
 
 int ChipFromName(const QString& name) {
@@ -62,8 +116,12 @@ QString ChipOptionName(int chipType) {
 ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(Description.arg(CommandList()));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
+    // Our own --help and --version: Qt's would add --help-all (Qt's options, which this program
+    // does not take) and claim -v, which is --verbose here.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("Show the version."));
     const QCommandLineOption chip({QStringLiteral("c"), QStringLiteral("chip")},
                                   QStringLiteral("The chip: 12c508, 12c509, 12c671 or 12c672. "
                                                  "Commands with a FILE take it from the file."),
@@ -76,8 +134,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("port"), QStringLiteral("auto"));
     const QCommandLineOption calibration(
         QStringLiteral("calibration"),
-        QStringLiteral("The calibration value (hex) to program when the chip holds none; a chip "
-                       "that holds one keeps it."),
+        QStringLiteral("For program and auto: the calibration value (hex) to program when the "
+                       "chip holds none; a chip that holds one keeps it."),
         QStringLiteral("XX"));
     const QCommandLineOption trace(
         QStringLiteral("trace"),
@@ -85,18 +143,22 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("FILE.vcd"));
     const QCommandLineOption repeat(
         QStringLiteral("repeat"),
-        QStringLiteral("For a batch: after each chip, wait for the next one (Enter; q to stop)."));
+        QStringLiteral("For a batch: after each chip, wait for the next one (Enter; q or quit to "
+                       "stop)."));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")},
-                                   QStringLiteral("Errors only."));
+                                   QStringLiteral("No messages or progress bar: errors and the "
+                                                  "result only."));
     const QCommandLineOption fast(
         QStringLiteral("fast"),
-        QStringLiteral("Program with the chip maker's adaptive algorithm (100 us pulses)."));
+        QStringLiteral("For program and auto: the chip maker's adaptive algorithm (100 us "
+                       "pulses)."));
     const QCommandLineOption allowNonblank(
         QStringLiteral("allow-nonblank"),
         QStringLiteral("Let auto program a chip that is not blank."));
     const QCommandLineOption force(
         QStringLiteral("force"),
-        QStringLiteral("Go on where the program would refuse: a file whose words do not fit the "
+        QStringLiteral("For read, verify, program and auto: go on where the program would refuse: "
+                       "a file whose words do not fit the "
                        "chip, or writing what was read from a code-protected chip."));
     const QCommandLineOption verbose({QStringLiteral("v"), QStringLiteral("verbose")},
                                      QStringLiteral("Each phase with its time, on standard "
@@ -105,13 +167,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("dry-run"),
         QStringLiteral("For program, auto and verify: touch no port; show the chip, the words, "
                        "the configuration word, the ID words and the calibration rule."));
-    parser.addOptions({chip, port, calibration, trace, repeat, quiet, fast, allowNonblank, force,
-                       verbose, dryRun});
+    parser.addOptions({help, version, chip, port, calibration, trace, repeat, quiet, fast,
+                       allowNonblank, force, verbose, dryRun});
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("What to do (see Commands above)."));
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("The Intel HEX file, for the commands that take "
-                                                "one."),
+                                                "one (- for standard input or output)."),
                                  QStringLiteral("[FILE]"));
 
     ParsedCommandLine parsed;
@@ -146,12 +208,21 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     }
     CliOptions options;
     options.command = info->command;
-    if (info->takesFile && positional.size() != 2) {
+    if (info->takesFile && positional.size() < 2) {
         parsed.error = QStringLiteral("%1 needs a FILE").arg(positional[0]);
+        return parsed;
+    }
+    if (info->takesFile && positional.size() > 2) {
+        parsed.error = QStringLiteral("%1: too many arguments from \"%2\" on (one FILE)")
+                           .arg(positional[0], positional[2]);
         return parsed;
     }
     if (!info->takesFile && positional.size() != 1) {
         parsed.error = QStringLiteral("%1 takes no FILE").arg(positional[0]);
+        return parsed;
+    }
+    parsed.error = MisplacedOption(parser, *info);
+    if (!parsed.error.isEmpty()) {
         return parsed;
     }
     if (info->takesFile) {
@@ -203,12 +274,12 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     options.force = parser.isSet(force);
     options.verbose = parser.isSet(verbose);
     options.dryRun = parser.isSet(dryRun);
-    if (options.repeat && info->command == Command::Detect) {
-        parsed.error = QStringLiteral("--repeat is for the chip commands, not detect");
-        return parsed;
-    }
     if (options.repeat && options.file == QStringLiteral("-")) {
-        parsed.error = QStringLiteral("--repeat cannot read every chip to standard output");
+        parsed.error = info->command == Command::Read
+                           ? QStringLiteral("--repeat cannot read every chip to standard output")
+                           : QStringLiteral(
+                                 "--repeat cannot take the file from standard input: its "
+                                 "answers come from there");
         return parsed;
     }
     parsed.options = options;

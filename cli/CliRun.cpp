@@ -6,10 +6,15 @@
 
 #include "chip/ChipTable.h"
 #include "chip/Interruption.h"
+#include "cli/BatchPrompt.h"
 #include "cli/BoardConnection.h"
 #include "cli/ChipCommands.h"
+#include "cli/DryRun.h"
 #include "cli/ExitStatus.h"
+#include "cli/StdinHexFile.h"
+#include "cli/StopHandlers.h"
 #include "cli/TerminalProgress.h"
+#include "link/PortIo.h"
 
 namespace {
 
@@ -26,8 +31,8 @@ public:
     CliRun(const CliOptions& options, CliEnvironment& environment)
         : options_(options),
           env_(environment),
-          progress_(environment.err, environment.errIsTerminal && !options.quiet,
-                    environment.clock) {}
+          progress_(environment.err, environment.errIsTerminal && !options.quiet, environment.clock,
+                    options.verbose) {}
 
     int Execute();
 
@@ -43,7 +48,10 @@ private:
         }
     }
     // Results go to standard output, unless read sends the chip's text there.
-    std::ostream& Results() { return options_.file == QStringLiteral("-") ? env_.err : env_.out; }
+    std::ostream& Results() {
+        return options_.command == Command::Read && options_.file == QStringLiteral("-") ? env_.err
+                                                                                         : env_.out;
+    }
 
     bool PrepareFile();
     bool ChooseChip(BoardConnection& board);
@@ -68,7 +76,8 @@ bool CliRun::PrepareFile() {
     if (options_.file.isEmpty() || options_.command == Command::Read) {
         return true;
     }
-    file_ = LoadHexFile(options_.file);
+    file_ =
+        options_.file == QStringLiteral("-") ? LoadHexStream(env_.in) : LoadHexFile(options_.file);
     if (!file_.error.isEmpty()) {
         Error(file_.error.toStdString());
         return false;
@@ -78,7 +87,8 @@ bool CliRun::PrepareFile() {
 
 bool CliRun::ChooseChip(BoardConnection& board) {
     int chipType = options_.chipType;
-    const std::string fileName = options_.file.toStdString();
+    const std::string fileName =
+        options_.file == QStringLiteral("-") ? "standard input" : options_.file.toStdString();
     if (!file_.image.empty()) {
         if (chipType == 0 && file_.inferredChip == 0) {
             Error(fileName +
@@ -147,18 +157,10 @@ ChipOutcome CliRun::RunOnce() {
     return {};
 }
 
+// The result is what the command is run for: --quiet hides the messages around it, never it.
 void CliRun::Report(const ChipOutcome& outcome, int number) {
     progress_.Clear();
     const std::string prefix = number > 0 ? "chip " + std::to_string(number) + ": " : "";
-    if (options_.quiet) {
-        if (!outcome.passed) {
-            Error(prefix + outcome.summary);
-            for (const std::string& line : outcome.details) {
-                env_.err << "  " << line << '\n';
-            }
-        }
-        return;
-    }
     Results() << prefix << outcome.summary << '\n';
     for (const std::string& line : outcome.details) {
         Results() << "  " << line << '\n';
@@ -221,7 +223,17 @@ int CliRun::RunChips(BoardConnection& board) {
         } catch (const OperationInterrupted& interrupted) {
             Error("interrupted at word " + HexWord(interrupted.Address()) +
                   (programmingStarted_ ? ": the chip is partly programmed" : ""));
-            return Finish(board, ExitStatus::Interrupted);
+            if (!options_.repeat) {
+                return Finish(board, ExitStatus::Interrupted);
+            }
+            status = ExitStatus::Interrupted;  // the batch's tally still counts the chips done
+            break;
+        } catch (const PortFailure& failure) {
+            // The board, not the chip: the bracket has switched the supplies off already.
+            Error(std::string("the programmer stopped answering (") + failure.what() +
+                  "); its supplies are switched off" +
+                  (programmingStarted_ ? ", and the chip is partly programmed" : ""));
+            return Finish(board, ExitStatus::NoBoard);
         }
         if (!Deliver(outcome)) {
             return Finish(board, ExitStatus::Usage);
@@ -238,29 +250,24 @@ int CliRun::RunChips(BoardConnection& board) {
         if (!board.SaveSocket(why)) {
             Error(why);
         }
-        env_.err << "Put the next chip in the socket and press Enter (q to stop) " << std::flush;
-        std::string answer;
-        const bool answered = static_cast<bool>(std::getline(env_.in, answer));
-        if (StopRequested()) {
-            env_.err << '\n';
-            return Finish(board, ExitStatus::Interrupted);
+        const BatchAnswer answer = AskForNextChip(env_.in, env_.err, env_.inIsTerminal);
+        if (answer == BatchAnswer::Stopped) {
+            status = ExitStatus::Interrupted;
         }
-        if (!answered || answer == "q" || answer == "Q") {
-            if (!answered) {
-                env_.err << '\n';
-            }
+        if (answer != BatchAnswer::NextChip) {
             break;
         }
     }
-    if (!options_.quiet) {
-        env_.out << passed << ' ' << passedWord << ", " << failed << " failed\n" << std::flush;
-    }
+    Results() << passed << ' ' << passedWord << ", " << failed << " failed\n" << std::flush;
     return Finish(board, status);
 }
 
 int CliRun::Execute() {
     if (!PrepareFile()) {
         return ExitStatus::Usage;
+    }
+    if (options_.dryRun) {
+        return DryRun(options_, file_, env_.out, env_.err);
     }
     BoardConnection board(options_, env_);
     std::string why;
@@ -277,15 +284,15 @@ int CliRun::Execute() {
         return Finish(board, ExitStatus::NoBoard);
     }
     if (options_.command == Command::Detect) {
-        if (!options_.quiet) {
-            env_.out << board.Where() << '\n' << std::flush;
-        }
+        env_.out << board.Where() << '\n' << std::flush;
         return Finish(board, ExitStatus::Done);
     }
     Info(board.Where());
     if (!ChooseChip(board)) {
         return Finish(board, ExitStatus::Usage);
     }
+    // From here a chip may be powered and the socket is saved: a signal only raises the flag.
+    const DeferredStop deferred;
     return RunChips(board);
 }
 
@@ -303,5 +310,16 @@ int RunCli(const QStringList& arguments, CliEnvironment& environment) {
     }
     ClearStopRequest();
     CliRun run(*parsed.options, environment);
-    return run.Execute();
+    int status = ExitStatus::Done;
+    try {
+        status = run.Execute();
+    } catch (const PortFailure& failure) {
+        // Outside a chip's run (detection, the trace's start): nothing is powered.
+        environment.err << Program << ": the programmer stopped answering (" << failure.what()
+                        << ")\n"
+                        << std::flush;
+        status = ExitStatus::NoBoard;
+    }
+    // A stop seen late (after the last word loop) still ends the run with the signal's status.
+    return StopRequested() ? ExitStatus::StoppedBy(StopSignal()) : status;
 }

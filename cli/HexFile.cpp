@@ -6,14 +6,6 @@
 #include "image/ChipInference.h"
 #include "image/IntelHex.h"
 
-namespace {
-
-// Far beyond any file for these chips (a full 12C672 with CR LF is under 13 kB), so anything
-// larger is not ours and is not read whole.
-constexpr qint64 MaxFileBytes = 1 << 20;
-
-}  // namespace
-
 LoadedImage LoadHexFile(const QString& path) {
     LoadedImage loaded;
     loaded.image.assign(ImageSlots, 0xFFFF);
@@ -22,12 +14,18 @@ LoadedImage LoadHexFile(const QString& path) {
         loaded.error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return loaded;
     }
-    const QByteArray text = file.read(MaxFileBytes + 1);
+    const QByteArray text = file.read(MaxHexFileBytes + 1);
     if (file.error() != QFileDevice::NoError) {
         loaded.error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return loaded;
     }
-    if (text.size() > MaxFileBytes) {
+    return HexImageFromBytes(text, path);
+}
+
+LoadedImage HexImageFromBytes(const QByteArray& text, const QString& path) {
+    LoadedImage loaded;
+    loaded.image.assign(ImageSlots, 0xFFFF);
+    if (text.size() > MaxHexFileBytes) {
         loaded.error =
             QStringLiteral("%1: far too large for an Intel HEX file of these chips").arg(path);
         return loaded;

@@ -20,6 +20,14 @@ struct LoadedImage {
 // Reads and parses the whole file. An error names the file and what is wrong with it.
 LoadedImage LoadHexFile(const QString& path);
 
+// Far beyond any file for these chips (a full 12C672 with CR LF is under 13 kB), so anything
+// larger is not ours and is not read whole.
+constexpr qint64 MaxHexFileBytes = 1 << 20;
+
+// Parses bytes read from `name` (a path, or "standard input") as LoadHexFile does; at most
+// MaxHexFileBytes of them, one more says that there were too many.
+LoadedImage HexImageFromBytes(const QByteArray& text, const QString& name);
+
 // The chip's highest used program word in the image (the window's size search from the chip's
 // highest usable address down; 0 when nothing is used).
 int LastUsedWord(const ChipInfo& chip, const std::vector<std::uint32_t>& image);

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "chip/ChipSession.h"
+
 namespace {
 
 constexpr int BarWidth = 30;
@@ -11,18 +13,64 @@ constexpr std::int64_t NanosecondsPerSecond = 1'000'000'000;
 }  // namespace
 
 TerminalProgress::TerminalProgress(std::ostream& err, bool enabled,
-                                   std::function<std::int64_t()> now)
-    : err_(err), enabled_(enabled), now_(std::move(now)) {}
+                                   std::function<std::int64_t()> now, bool verbose)
+    : err_(err), enabled_(enabled), now_(std::move(now)) {
+    if (verbose) {
+        watch_ = std::make_unique<PowerUpWatch>([this](bool ready) { PowerUp(ready); });
+    }
+}
 
 TerminalProgress::~TerminalProgress() {
     Clear();
 }
 
 Progress TerminalProgress::For(const std::string& operation) {
-    if (!enabled_) {
+    if (watch_) {
+        EndPhase();
+        phase_ = operation;
+        phaseStarted_ = now_();
+    }
+    if (!enabled_ && !watch_) {
         return {};
     }
-    return [this, operation](int position) { Draw(operation, position); };
+    return [this, operation](int position) {
+        if (enabled_) {
+            Draw(operation, position);
+        }
+        // Every word loop reports 100 after its last word.
+        if (position >= 100 && operation == phase_) {
+            EndPhase();
+        }
+    };
+}
+
+void TerminalProgress::PowerUp(bool ready) {
+    if (!ready) {
+        powerUpStarted_ = now_();
+        return;
+    }
+    PhaseLine("Power-up", powerUpStarted_);
+    // A loop asked for before its bracket (programming) begins once the chip is up.
+    if (!phase_.empty()) {
+        phaseStarted_ = now_();
+    }
+}
+
+void TerminalProgress::EndPhase() {
+    if (!phase_.empty()) {
+        PhaseLine(phase_, phaseStarted_);
+        phase_.clear();
+    }
+}
+
+void TerminalProgress::PhaseLine(const std::string& phase, std::int64_t started) {
+    const std::int64_t microseconds = (now_() - started) / 1000;
+    char line[96];
+    std::snprintf(line, sizeof line, "%s: %lld.%03lld s", phase.c_str(),
+                  static_cast<long long>(microseconds / 1'000'000),
+                  static_cast<long long>(microseconds / 1000 % 1000));
+    ClearBar();
+    err_ << line << '\n' << std::flush;
 }
 
 void TerminalProgress::Draw(const std::string& operation, int position) {
@@ -55,9 +103,14 @@ void TerminalProgress::Draw(const std::string& operation, int position) {
 }
 
 void TerminalProgress::Clear() {
+    EndPhase();
+    ClearBar();
+    operation_.clear();
+}
+
+void TerminalProgress::ClearBar() {
     if (drawn_) {
         err_ << "\r\033[K" << std::flush;
         drawn_ = false;
     }
-    operation_.clear();
 }

@@ -153,6 +153,16 @@ int DetectProgrammer(int notFound) {
     return SearchForBoard(notFound).code;
 }
 
+std::string PortPlace(const ProbeReport& port, const std::string& extra) {
+    std::string inBrackets;
+    for (const std::string& part : {HexBase(port.base), port.device, extra}) {
+        if (!part.empty() && part != port.label) {
+            inBrackets += (inBrackets.empty() ? "" : ", ") + part;
+        }
+    }
+    return inBrackets.empty() ? port.label : port.label + " (" + inBrackets + ")";
+}
+
 std::vector<std::string> DescribeProbes(const BoardSearch& search) {
     std::vector<std::string> lines;
     if (!search.refused.empty()) {
@@ -162,11 +172,7 @@ std::vector<std::string> DescribeProbes(const BoardSearch& search) {
         if (probe.status.problem == PortProblem::None) {
             continue;
         }
-        std::string line = probe.label + " (" + HexBase(probe.base);
-        if (!probe.device.empty()) {
-            line += ", " + probe.device;
-        }
-        line += "): " + ProblemText(probe.status.problem, probe.base);
+        std::string line = PortPlace(probe) + ": " + ProblemText(probe.status.problem, probe.base);
         if (!probe.status.detail.empty()) {
             line += " (" + probe.status.detail + ")";
         }

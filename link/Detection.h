@@ -43,6 +43,11 @@ BoardSearch ProbePort(const PortInfo& port, int notFound);
 // device node's name ("parport2"), else its address ("0xD010").
 std::string PortLabel(const PortInfo& port);
 
+// Where a port is, for the user: "LPT1 (0x378, /dev/parport0)", "parport2 (0xD010, ...)"; the
+// address is not repeated when it is the label ("0xD010", not "0xD010 (0xD010)"). `extra` follows
+// the device in the brackets.
+std::string PortPlace(const ProbeReport& port, const std::string& extra = {});
+
 // One line per probe that did not find the board: "LPT2 (0x278, /dev/parport1): permission denied
 // on the port at 0x278; join group lp: ...".
 std::vector<std::string> DescribeProbes(const BoardSearch& search);

@@ -27,15 +27,18 @@ protected:
     };
 
     Run Cli(std::initializer_list<const char*> arguments, const std::string& input = {}) {
+        std::istringstream in(input);
+        return Cli(arguments, in);
+    }
+    Run Cli(std::initializer_list<const char*> arguments, std::istream& in) {
         QStringList list{QStringLiteral("chipsmith-cli")};
         for (const char* argument : arguments) {
             list << QString::fromUtf8(argument);
         }
         std::ostringstream out;
         std::ostringstream err;
-        std::istringstream in(input);
-        CliEnvironment environment{out,    err, in, false, SocketPath(), [this] { return Now(); },
-                                   machine};
+        CliEnvironment environment{
+            out, err, in, false, inIsTerminal, SocketPath(), [this] { return Now(); }, machine};
         const int status = RunCli(list, environment);
         return {status, out.str(), err.str()};
     }
@@ -66,6 +69,7 @@ protected:
     }
 
     QTemporaryDir folder;
+    bool inIsTerminal = false;
     ScopedVirtualDelays delays;
     std::function<void(std::int64_t)> onTick;
     std::function<std::unique_ptr<PortIo>()> machine = [] {

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "cli/StopHandlers.h"
 #include "sim/VirtualDelays.h"
 
 int main(int argc, char** argv) {
@@ -11,5 +12,8 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     VirtualDelays clock;
     SetDelays(clock);
+    // As chipsmith-cli's main does, so that tests can raise real signals where the program defers
+    // them (a signal anywhere else ends this program, as it ends chipsmith-cli).
+    InstallStopHandlers();
     return RUN_ALL_TESTS();
 }

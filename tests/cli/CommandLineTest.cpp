@@ -19,12 +19,25 @@ TEST_F(CommandLineTest, MistakesEndWithTheirExitStatusAndSayWhatToDo) {
         {{"blank"}, ExitStatus::Usage, "blank needs --chip"},
         {{"--chip", "16f84", "blank"}, ExitStatus::Usage, "unknown chip \"16f84\""},
         {{"--port", "com1", "detect"}, ExitStatus::Usage, "unknown port \"com1\""},
-        {{"--chip", "12c508", "--calibration", "1FF", "blank"}, ExitStatus::Usage, "from 0 to FE"},
+        {{"--calibration", "1FF", "program", "x.hex"}, ExitStatus::Usage, "from 0 to FE"},
+        {{"verify", "a.hex", "b.hex"}, ExitStatus::Usage, "too many arguments"},
+        {{"--help-all"}, ExitStatus::Usage, "Unknown option 'help-all'"},
+        // Options that mean nothing to the command are refused, not silently ignored.
+        {{"--fast", "verify", "a.hex"}, ExitStatus::Usage, "--fast is for program and auto"},
+        {{"--calibration", "5A", "read", "a.hex"}, ExitStatus::Usage, "--calibration is for"},
+        {{"--allow-nonblank", "program", "a.hex"}, ExitStatus::Usage, "--allow-nonblank is for"},
+        {{"--dry-run", "--chip", "12c508", "blank"}, ExitStatus::Usage, "--dry-run is for"},
+        {{"--chip", "12c508", "detect"}, ExitStatus::Usage, "--chip is for the chip commands"},
+        {{"--dry-run", "--repeat", "auto", "a.hex"}, ExitStatus::Usage, "not go with --dry-run"},
+        {{"-q", "-v", "detect"}, ExitStatus::Usage, "--quiet and --verbose"},
+        {{"--repeat", "program", "-"}, ExitStatus::Usage, "answers come from there"},
         {{"--bogus", "detect"}, ExitStatus::Usage, "Unknown option 'bogus'"},
         {{"--repeat", "detect"}, ExitStatus::Usage, "--repeat is for the chip commands"},
         {{"verify", "/no/such/file.hex"}, ExitStatus::Usage, "/no/such/file.hex"},
         {{"detect"}, ExitStatus::NoBoard, "no programmer board found"},
         {{"--chip", "12c508", "blank"}, ExitStatus::NoBoard, "LPT1 (0x378): no port at 0x378"},
+        // A port known only by its address is not named twice ("0x2BC (0x2BC)").
+        {{"--port", "0x2bc", "detect"}, ExitStatus::NoBoard, "\n  0x2BC: "},
         {{"--port", "/dev/parport7", "detect"},
          ExitStatus::NoBoard,
          "/dev/parport7 is not a parallel port this machine lists"},
@@ -54,8 +67,8 @@ TEST_F(CommandLineTest, FilesThatAreNotIntelHexAreRefusedWithTheCodecsMessage) {
 TEST_F(CommandLineTest, HelpAndVersionGoToStandardOutput) {
     const Run help = Cli({"--help"});
     EXPECT_EQ(help.status, ExitStatus::Done);
-    for (const char* part :
-         {"detect", "read FILE", "auto FILE", "--allow-nonblank", "--trace", "130 interrupted"}) {
+    for (const char* part : {"detect", "read FILE", "auto FILE", "--allow-nonblank", "--trace",
+                             "130, 143 or 129", "- is standard input"}) {
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
     }
     const Run version = Cli({"--version"});
@@ -81,6 +94,53 @@ TEST_F(CommandLineTest, ABrokenVirtualSocketIsKeptAndTheCommandStops) {
 
     const Run next = Cli({"--port", "sim", "--chip", "12c508", "blank"});
     EXPECT_EQ(next.status, ExitStatus::Done) << next.err;
+}
+
+}  // namespace
+
+namespace {
+
+std::string FileText(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
+    return file.readAll().toStdString();
+}
+
+// "-" is the file from a pipe for the commands that take one, and standard output for read, which
+// then holds the chip's text and nothing else.
+TEST_F(CommandLineTest, ADashIsStandardInputForTheFileAndStandardOutputForRead) {
+    Socket(SimulatedChip::Factory(1, 0x5A));
+    const std::string hex = FileText(Data("blink508.hex"));
+    const struct {
+        std::initializer_list<const char*> arguments;
+        std::string input;
+        int status;
+        const char* out;
+    } rows[] = {
+        {{"--port", "sim", "program", "-"},
+         hex,
+         ExitStatus::Done,
+         "programmed, calibration 5A, 0 errors\n"},
+        {{"--port", "sim", "verify", "-"},
+         hex,
+         ExitStatus::Done,
+         "verified: chip and file equal\n"},
+        {{"--port", "sim", "verify", "-"}, "garbage\n", ExitStatus::Usage, ""},
+        {{"--port", "sim", "verify", "-"}, "", ExitStatus::Usage, ""},
+    };
+    for (const auto& row : rows) {
+        const Run run = Cli(row.arguments, row.input);
+        EXPECT_EQ(run.status, row.status) << run.err;
+        EXPECT_EQ(run.out, row.out);
+        if (row.status == ExitStatus::Usage) {
+            EXPECT_NE(run.err.find("standard input: "), std::string::npos) << run.err;
+        }
+    }
+    const Run read = Cli({"--port", "sim", "read", "-"});
+    EXPECT_EQ(read.status, ExitStatus::Done);
+    EXPECT_EQ(read.out.rfind(':', 0), 0U) << read.out;
+    EXPECT_NE(read.out.find(":00000001FF"), std::string::npos) << read.out;
+    EXPECT_NE(read.err.find("read 12c508: size "), std::string::npos) << read.err;
 }
 
 }  // namespace
