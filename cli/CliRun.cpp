@@ -9,6 +9,7 @@
 #include "cli/BoardConnection.h"
 #include "cli/ChipCommands.h"
 #include "cli/ExitStatus.h"
+#include "cli/RunChecks.h"
 #include "cli/TerminalProgress.h"
 
 namespace {
@@ -260,6 +261,14 @@ int CliRun::RunChips(BoardConnection& board) {
 
 int CliRun::Execute() {
     if (!PrepareFile()) {
+        return ExitStatus::Usage;
+    }
+    const RunCheck check = CheckBeforeRun(options_, file_, NewChipType());
+    for (const std::string& warning : check.warnings) {
+        Info("warning: " + warning);
+    }
+    if (!check.refusal.empty()) {
+        Error(check.refusal);
         return ExitStatus::Usage;
     }
     BoardConnection board(options_, env_);

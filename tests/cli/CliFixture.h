@@ -8,6 +8,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "cli/CliEnvironment.h"
 #include "cli/CliRun.h"
@@ -27,9 +28,12 @@ protected:
     };
 
     Run Cli(std::initializer_list<const char*> arguments, const std::string& input = {}) {
+        return Cli(std::vector<std::string>(arguments.begin(), arguments.end()), input);
+    }
+    Run Cli(const std::vector<std::string>& arguments, const std::string& input = {}) {
         QStringList list{QStringLiteral("chipsmith-cli")};
-        for (const char* argument : arguments) {
-            list << QString::fromUtf8(argument);
+        for (const std::string& argument : arguments) {
+            list << QString::fromStdString(argument);
         }
         std::ostringstream out;
         std::ostringstream err;

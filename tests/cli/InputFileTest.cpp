@@ -19,8 +19,9 @@ TEST_F(InputFileTest, OnlyRegularFilesAreRead) {
     for (const std::string& path : {fifo, Path("folder.hex"), std::string("/dev/null")}) {
         // A regression would hang here: the run gets a deadline, and a writer is opened to release
         // a reader stuck on the FIFO before the test fails.
-        auto run = std::async(std::launch::async,
-                              [&] { return Cli({"--port", "sim", "verify", path.c_str()}); });
+        auto run = std::async(std::launch::async, [&] {
+            return Cli({"--port", "sim", "verify", path.c_str()});
+        });
         if (run.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
             QFile writer(QString::fromStdString(fifo));
             (void)writer.open(QIODevice::WriteOnly);
