@@ -9,6 +9,7 @@
 #include "cli/BoardConnection.h"
 #include "cli/ChipCommands.h"
 #include "cli/ExitStatus.h"
+#include "cli/OutputFile.h"
 #include "cli/RunChecks.h"
 #include "cli/TerminalProgress.h"
 
@@ -54,7 +55,7 @@ private:
         return options_.chipType != 0 ? options_.chipType : file_.inferredChip;
     }
     void Report(const ChipOutcome& outcome, int number);
-    bool Deliver(const ChipOutcome& outcome);
+    bool Deliver(const ChipOutcome& outcome, int number);
     int Finish(BoardConnection& board, int status);
 
     const CliOptions& options_;
@@ -167,24 +168,22 @@ void CliRun::Report(const ChipOutcome& outcome, int number) {
     Results() << std::flush;
 }
 
-// read's text goes to its file (or standard output); false when it cannot be written.
-bool CliRun::Deliver(const ChipOutcome& outcome) {
-    if (options_.command != Command::Read) {
+// read's text goes to its file (one per chip with --repeat) or standard output; false when it
+// cannot be written. A read that found nothing worth keeping has no text.
+bool CliRun::Deliver(const ChipOutcome& outcome, int number) {
+    if (options_.command != Command::Read || outcome.data.isEmpty()) {
         return true;
     }
-    if (options_.file == QStringLiteral("-")) {
-        env_.out.write(outcome.data.constData(), outcome.data.size());
-        env_.out.flush();
-        return true;
+    std::string why;
+    const bool written =
+        options_.file == QStringLiteral("-")
+            ? WriteStream(env_.out, outcome.data, why)
+            : SaveWhole(options_.repeat ? NumberedPath(options_.file, number) : options_.file,
+                        outcome.data, why);
+    if (!written) {
+        Error(why);
     }
-    QFile file(options_.file);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(outcome.data) != outcome.data.size() || !file.flush()) {
-        Error("cannot write " + options_.file.toStdString() + ": " +
-              file.errorString().toStdString());
-        return false;
-    }
-    return true;
+    return written;
 }
 
 int CliRun::Finish(BoardConnection& board, int status) {
@@ -195,6 +194,12 @@ int CliRun::Finish(BoardConnection& board, int status) {
         status = status == ExitStatus::Done ? ExitStatus::NoBoard : status;
     }
     if (!board.WriteTrace(why)) {
+        Error(why);
+        status = status == ExitStatus::Done ? ExitStatus::Usage : status;
+    }
+    // The results lost to a full disk or a closed pipe are a failure of their own, unless the run
+    // has already failed for its output.
+    if (status != ExitStatus::Usage && !WriteStream(env_.out, {}, why)) {
         Error(why);
         status = status == ExitStatus::Done ? ExitStatus::Usage : status;
     }
@@ -224,7 +229,7 @@ int CliRun::RunChips(BoardConnection& board) {
                   (programmingStarted_ ? ": the chip is partly programmed" : ""));
             return Finish(board, ExitStatus::Interrupted);
         }
-        if (!Deliver(outcome)) {
+        if (!Deliver(outcome, number)) {
             return Finish(board, ExitStatus::Usage);
         }
         Report(outcome, options_.repeat ? number : 0);

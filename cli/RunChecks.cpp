@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "chip/ChipTable.h"
+#include "cli/OutputFile.h"
 #include "image/ImageFit.h"
 
 namespace {
@@ -57,10 +58,17 @@ RunCheck CheckBeforeRun(const CliOptions& options, const LoadedImage& file, int 
     }
     if (!options.tracePath.isEmpty() && !options.file.isEmpty() &&
         options.file != QStringLiteral("-") && SameFile(options.tracePath, options.file)) {
-        check.refusal = "--trace " + options.tracePath.toStdString() + " names " +
-                        (options.command == Command::Read ? "the file read writes"
-                                                          : "the input file") +
-                        "; give the trace another name";
+        check.refusal =
+            "--trace " + options.tracePath.toStdString() + " names " +
+            (options.command == Command::Read ? "the file read writes" : "the input file") +
+            "; give the trace another name";
+        return check;
+    }
+    // The chip's read-out would be lost after the run; better to know before.
+    std::string why;
+    if (options.command == Command::Read && options.file != QStringLiteral("-") &&
+        !CanReplace(options.repeat ? NumberedPath(options.file, 1) : options.file, why)) {
+        check.refusal = why;
     }
     return check;
 }
