@@ -18,7 +18,8 @@ QString NumberedPath(const QString& path, int number);
 bool CanReplace(const QString& path, std::string& why);
 
 // Replaces the file at path with bytes through a temporary file in its folder, renamed into place
-// when all is written: on failure the old file stays as it was. Checks CanReplace first. False with `why` (path and reason).
+// when all is written: on failure the old file stays as it was. Checks CanReplace first. False with
+// `why` (path and reason).
 bool SaveWhole(const QString& path, const QByteArray& bytes, std::string& why);
 
 // Writes bytes to a stream and flushes it; false with `why` when the stream took them not all.

@@ -18,8 +18,8 @@ TEST(NumberedPathTest, TheNumberGoesBeforeTheExtension) {
         int number;
         const char* numbered;
     } rows[] = {
-        {"out.hex", 1, "out-001.hex"},        {"a/b.c.hex", 12, "a/b.c-012.hex"},
-        {"dir.d/out", 3, "dir.d/out-003"},    {".hidden", 1, ".hidden-001"},
+        {"out.hex", 1, "out-001.hex"},         {"a/b.c.hex", 12, "a/b.c-012.hex"},
+        {"dir.d/out", 3, "dir.d/out-003"},     {".hidden", 1, ".hidden-001"},
         {"trace.vcd", 1000, "trace-1000.vcd"},
     };
     for (const auto& row : rows) {
