@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "cli/ExitStatus.h"
 #include "link/PortChoice.h"
 #include "link/VcdTrace.h"
 #include "sim/SimulatedBoard.h"
@@ -95,6 +96,7 @@ bool BoardConnection::LoadSocket(int newChipType, std::string& why) {
         case SocketFileLoad::Outcome::NoFile:
             // Nothing there yet: a new chip, as chipsmith-sim puts one in at its first start.
             simulated_->Insert(NewFactoryChip(newChipType != 0 ? newChipType : 1));
+            loadedSocket_.reset();
             return true;
         case SocketFileLoad::Outcome::Loaded:
             if (load.content.chip) {
@@ -102,6 +104,7 @@ bool BoardConnection::LoadSocket(int newChipType, std::string& why) {
             } else {
                 simulated_->Remove();
             }
+            loadedSocket_ = load.text;
             return true;
         case SocketFileLoad::Outcome::Broken:
             why = "the virtual socket " + environment_.socketPath.toStdString() +
@@ -115,15 +118,46 @@ bool BoardConnection::LoadSocket(int newChipType, std::string& why) {
     return false;
 }
 
+int BoardConnection::CheckSocket(Command command, int chipType, std::string& why) const {
+    if (!simulated_ || command == Command::Detect) {
+        return ExitStatus::Done;
+    }
+    const int inSocket = SocketChipType();
+    if (inSocket == 0) {
+        why =
+            "no chip in the virtual socket: put one in with New chip in chipsmith-sim's socket "
+            "window";
+        return ExitStatus::NoBoard;
+    }
+    if (chipType != 0 && chipType != inSocket) {
+        const std::string held = ChipOptionName(inSocket).toStdString();
+        const std::string chosen = ChipOptionName(chipType).toStdString();
+        why = "the virtual socket holds a " + held + ", not a " + chosen + ": choose " + chosen +
+              " and New chip in chipsmith-sim's socket window, or work on the " + held;
+        return ExitStatus::Usage;
+    }
+    return ExitStatus::Done;
+}
+
 bool BoardConnection::SaveSocket(std::string& why) {
     if (!simulated_) {
         return true;
     }
-    const SocketFileSave save = SaveSocketFile(environment_.socketPath, simulated_->Chip());
+    const SocketFileSave save =
+        SaveSocketFileOver(environment_.socketPath, simulated_->Chip(), loadedSocket_);
     if (!save.saved) {
         why = save.reason.toStdString();
+        return false;
     }
-    return save.saved;
+    if (!save.keptAs.isEmpty()) {
+        environment_.err << "chipsmith-cli: the virtual socket was saved by another program during "
+                            "this run; that chip stays, and this run's chip is kept as "
+                         << save.keptAs.toStdString() << '\n'
+                         << std::flush;
+    } else {
+        loadedSocket_ = QByteArray::fromStdString(::SaveSocket(simulated_->Chip()));
+    }
+    return true;
 }
 
 int BoardConnection::SocketChipType() const {

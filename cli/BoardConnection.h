@@ -34,6 +34,11 @@ public:
     // and the next command see what this one did. Without --port sim both do nothing.
     // An empty folder's socket gets a new blank chip of newChipType (1..4; 0 for a 12C508).
     bool LoadSocket(int newChipType, std::string& why);
+    // Whether the simulated socket holds the chip the command needs (chipType: the one chosen, 0
+    // for any): ExitStatus::Done, or the status to end with and `why`. A real board cannot tell.
+    int CheckSocket(Command command, int chipType, std::string& why) const;
+    // Saves only over the file as loaded; one that another program saved meanwhile stays, this
+    // run's chip goes beside it, and standard error says so.
     bool SaveSocket(std::string& why);
     // The simulated chip's type, 0 for an empty socket or a real board.
     int SocketChipType() const;
@@ -49,4 +54,5 @@ private:
     std::unique_ptr<VcdTracePortIo> trace_;
     std::optional<InstalledLink> link_;
     std::optional<ProbeReport> board_;
+    std::optional<QByteArray> loadedSocket_;  // the socket file as loaded; none when there was none
 };

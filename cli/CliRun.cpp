@@ -109,14 +109,6 @@ bool CliRun::ChooseChip(BoardConnection& board) {
         return false;
     }
     chip_ = FindChip(chipType);
-    const int inSocket = board.SocketChipType();
-    if (options_.port.kind == PortChoice::Kind::Simulated && inSocket != chipType) {
-        Info("warning: the virtual socket holds " +
-             (inSocket == 0 ? std::string("no chip")
-                            : "a " + ChipOptionName(inSocket).toStdString()) +
-             ", not a " + chip_->name + ": choose " + chip_->name +
-             " and New chip in chipsmith-sim's socket window");
-    }
     return true;
 }
 
@@ -221,6 +213,10 @@ int CliRun::RunChips(BoardConnection& board) {
             Error(why);
             return Finish(board, ExitStatus::NoBoard);
         }
+        if (const int refused = board.CheckSocket(options_.command, chip_->chipType, why)) {
+            Error(why);
+            return Finish(board, refused);
+        }
         ChipOutcome outcome;
         try {
             outcome = RunOnce();
@@ -281,6 +277,10 @@ int CliRun::Execute() {
     if (!board.LoadSocket(NewChipType(), why)) {
         Error(why);
         return ExitStatus::NoBoard;
+    }
+    if (const int refused = board.CheckSocket(options_.command, NewChipType(), why)) {
+        Error(why);
+        return refused;
     }
     std::vector<std::string> reasons;
     if (!board.Find(reasons)) {

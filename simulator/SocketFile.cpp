@@ -123,3 +123,23 @@ SocketFileSave SaveSocketFile(const QString& path, const SimulatedChip* chip) {
     result.saved = true;
     return result;
 }
+
+SocketFileSave SaveSocketFileOver(const QString& path, const SimulatedChip* chip,
+                                  const std::optional<QByteArray>& loaded) {
+    const QFileInfo info(path);
+    bool unchanged = !loaded;
+    if (info.exists() || info.isSymLink()) {
+        // A file that cannot be read now is not the one that was loaded.
+        QByteArray text;
+        unchanged = loaded && !ReadFault(path, text) && text == *loaded;
+    }
+    if (unchanged) {
+        return SaveSocketFile(path, chip);
+    }
+    const QString aside = path + QStringLiteral(".cli");
+    SocketFileSave save = SaveSocketFile(aside, chip);
+    if (save.saved) {
+        save.keptAs = aside;
+    }
+    return save;
+}
