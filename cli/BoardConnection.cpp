@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 #include <QSaveFile>
 #include <cstdio>
-#include <sstream>
 
 #include "cli/ExitStatus.h"
+#include "cli/OutputFile.h"
 #include "link/PortChoice.h"
 #include "link/VcdTrace.h"
 #include "sim/SimulatedBoard.h"
@@ -61,6 +61,7 @@ bool BoardConnection::Find(std::vector<std::string>& why) {
     }
     if (search.board && search.code != CodeAt3BC) {
         board_ = search.board;
+        StartTrace();
         return true;
     }
     if (search.code == CodeAt3BC) {
@@ -164,23 +165,53 @@ int BoardConnection::SocketChipType() const {
     return simulated_ && simulated_->Chip() != nullptr ? simulated_->Chip()->Type() : 0;
 }
 
-bool BoardConnection::WriteTrace(std::string& why) {
+bool BoardConnection::OpenTrace(int number, std::string& why) {
     if (!trace_) {
         return true;
     }
-    std::ostringstream text;
-    trace_->WriteVcd(text, board_ ? board_->base : (*link_)->DataPort(),
-                     QCoreApplication::applicationName().toStdString() + " " +
-                         QCoreApplication::applicationVersion().toStdString());
-    QSaveFile file(options_.tracePath);
-    const std::string bytes = text.str();
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size()) ||
-        !file.commit()) {
-        why = "cannot write the trace to " + options_.tracePath.toStdString() + ": " +
-              file.errorString().toStdString();
+    tracePath_ = options_.repeat ? NumberedPath(options_.tracePath, number) : options_.tracePath;
+    if (!CanReplace(tracePath_, why)) {
         return false;
     }
+    // The trace is written into a temporary file beside its place as the run goes, and put in
+    // its place when the run ends; the old trace stays whole until then.
+    traceFile_ = std::make_unique<QSaveFile>(tracePath_);
+    if (!traceFile_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        why = "cannot write the trace to " + tracePath_.toStdString() + ": " +
+              traceFile_->errorString().toStdString();
+        traceFile_.reset();
+        return false;
+    }
+    StartTrace();
     return true;
+}
+
+void BoardConnection::StartTrace() {
+    // The header names the board's port, so recording starts once the board is found.
+    if (!traceFile_ || !board_ || trace_->Recording()) {
+        return;
+    }
+    QSaveFile* file = traceFile_.get();
+    trace_->Start(
+        [file](const char* bytes, std::size_t size) {
+            return file->write(bytes, static_cast<qint64>(size)) == static_cast<qint64>(size);
+        },
+        board_->base,
+        QCoreApplication::applicationName().toStdString() + " " +
+            QCoreApplication::applicationVersion().toStdString());
+}
+
+bool BoardConnection::WriteTrace(std::string& why) {
+    if (!traceFile_) {
+        return true;
+    }
+    const bool recorded = trace_->Finish();
+    const bool written = recorded && traceFile_->commit();
+    if (!written) {
+        why = "cannot write the trace to " + tracePath_.toStdString() + ": " +
+              traceFile_->errorString().toStdString();
+        traceFile_->cancelWriting();
+    }
+    traceFile_.reset();
+    return written;
 }

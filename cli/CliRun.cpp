@@ -213,6 +213,10 @@ int CliRun::RunChips(BoardConnection& board) {
             Error(why);
             return Finish(board, ExitStatus::NoBoard);
         }
+        if (number > 1 && !board.OpenTrace(number, why)) {
+            Error(why);
+            return Finish(board, ExitStatus::Usage);
+        }
         if (const int refused = board.CheckSocket(options_.command, chip_->chipType, why)) {
             Error(why);
             return Finish(board, refused);
@@ -239,6 +243,10 @@ int CliRun::RunChips(BoardConnection& board) {
         // The board is unpowered between chips: every operation powers down when it ends.
         if (!board.SaveSocket(why)) {
             Error(why);
+        }
+        if (!board.WriteTrace(why)) {
+            Error(why);
+            return Finish(board, ExitStatus::Usage);
         }
         env_.err << "Put the next chip in the socket and press Enter (q to stop) " << std::flush;
         std::string answer;
@@ -274,6 +282,10 @@ int CliRun::Execute() {
     }
     BoardConnection board(options_, env_);
     std::string why;
+    if (!board.OpenTrace(1, why)) {
+        Error(why);
+        return ExitStatus::Usage;
+    }
     if (!board.LoadSocket(NewChipType(), why)) {
         Error(why);
         return ExitStatus::NoBoard;

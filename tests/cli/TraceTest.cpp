@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <QFile>
 #include <map>
 #include <sstream>
@@ -53,19 +55,27 @@ TEST_F(TraceTest, AShortReadIsRecordedWithItsFramesEdges) {
     const std::vector<Change> changes = Changes(file.readAll().toStdString(), header);
 
     for (const char* line :
-         {"$timescale 1 ns $end", "$var wire 1 d data_out $end", "$var wire 1 c clock $end",
-          "$var wire 1 a switch_a $end", "$var wire 1 b switch_b $end",
+         {"$timescale 100 ns $end", "$var wire 1 d data_out $end", "$var wire 1 c clock $end",
+          "$var wire 1 a vdd_switch_a $end", "$var wire 1 b vpp_switch_b $end",
           "$var wire 1 r data_in $end", "$enddefinitions $end"}) {
         EXPECT_NE(std::find(header.begin(), header.end(), line), header.end()) << line;
     }
     // Clock rising edges while powered: 6 for the command, 16 for the read frame. Within the
     // frames data moves only while the clock is low, and the board samples only while it is high.
+    // The clock-high phase is a 1 us busy-wait: 10 units of 100 ns. The virtual clock stands
+    // still between accesses, so a rise follows its fall in the same unit and is shown a unit on.
     std::map<char, char> level;
     int risingWhilePowered = 0;
+    std::int64_t rose = -1;
     for (const Change& change : changes) {
         const bool powered = level['a'] == '1' && level['b'] == '1';
         if (change.signal == 'c' && change.level == '1' && powered) {
             ++risingWhilePowered;
+            rose = change.time;
+        }
+        if (change.signal == 'c' && change.level == '0' && powered && rose >= 0) {
+            EXPECT_GE(change.time - rose, 9) << "a clock-high phase ending at " << change.time;
+            EXPECT_LE(change.time - rose, 10) << "a clock-high phase ending at " << change.time;
         }
         const bool inFrames = powered && risingWhilePowered > 0;  // after the power-up's probe
         if (change.signal == 'd' && inFrames) {
@@ -79,6 +89,57 @@ TEST_F(TraceTest, AShortReadIsRecordedWithItsFramesEdges) {
     EXPECT_EQ(risingWhilePowered, 6 + 16);
     EXPECT_EQ(level['a'], '0');
     EXPECT_EQ(level['b'], '0');
+}
+
+// A trace that would write over the input or the read-out, under any of its names, or that cannot
+// be written at all, stops the run before the board is looked for.
+TEST_F(TraceTest, ATraceThatCannotBeWrittenOrWouldDestroyAFileIsRefusedFirst) {
+    Socket(SimulatedChip::Factory(1, 0x5A));
+    const std::string input = Path("in.hex");
+    ASSERT_TRUE(
+        QFile::copy(QString::fromStdString(Data("blink508.hex")), QString::fromStdString(input)));
+    ASSERT_TRUE(
+        QFile::link(QString::fromStdString(input), folder.filePath(QStringLiteral("l.hex"))));
+    ASSERT_EQ(::link(input.c_str(), Path("hard.hex").c_str()), 0);
+    const struct {
+        std::vector<std::string> arguments;
+        const char* saying;
+    } rows[] = {
+        {{"--trace", input, "program", input}, "names the input file"},
+        {{"--trace", Path("l.hex"), "verify", input}, "names the input file"},
+        {{"--trace", Path("hard.hex"), "auto", input}, "names the input file"},
+        {{"--trace", folder.path().toStdString() + "/./in.hex", "verify", input},
+         "names the input file"},
+        {{"--trace", Path("out.hex"), "read", Path("out.hex")}, "names the file read writes"},
+        {{"--trace", Path("missing/t.vcd"), "blank"}, "there is no folder"},
+        {{"--trace", "/dev/full", "blank"}, "/dev/full: not a regular file"},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> arguments{"--port", "sim"};
+        arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+        const Run run = Cli(arguments);
+        EXPECT_EQ(run.status, ExitStatus::Usage) << run.err;
+        EXPECT_NE(run.err.find(row.saying), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("board on"), std::string::npos) << run.err;
+    }
+    QFile file(QString::fromStdString(input));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith(":")) << "the input is whole";
+}
+
+TEST_F(TraceTest, EachChipOfABatchHasItsOwnTrace) {
+    Socket(SimulatedChip::Factory(1, 0x5A));
+    const Run run =
+        Cli({"--port", "sim", "--repeat", "--trace", Path("t.vcd").c_str(), "osccal"}, "\nq\n");
+    EXPECT_EQ(run.status, ExitStatus::Done) << run.err;
+    for (const char* name : {"t-001.vcd", "t-002.vcd"}) {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        std::vector<std::string> header;
+        EXPECT_FALSE(Changes(file.readAll().toStdString(), header).empty()) << name;
+    }
+    EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("t.vcd"))));
+    EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("t-003.vcd"))));
 }
 
 TEST_F(TraceTest, ABoardOnTheMachinesPortIsNamedWithItsDevice) {

@@ -20,10 +20,14 @@ TEST_F(VirtualSocketTest, TheCommandRunsOnlyOnTheChipInTheSocket) {
         int status;
         const char* saying;
     } rows[] = {
-        {std::nullopt, {"--chip", "12c508", "blank"}, ExitStatus::NoBoard,
+        {std::nullopt,
+         {"--chip", "12c508", "blank"},
+         ExitStatus::NoBoard,
          "no chip in the virtual socket"},
         {std::nullopt, {"detect"}, ExitStatus::Done, ""},
-        {1, {"--chip", "12c672", "blank"}, ExitStatus::Usage,
+        {1,
+         {"--chip", "12c672", "blank"},
+         ExitStatus::Usage,
          "the virtual socket holds a 12c508, not a 12c672"},
         {1, {"verify", Data("blink672.hex")}, ExitStatus::Usage, "not a 12c672"},
         {4, {"read", Path("out.hex")}, ExitStatus::Done, "the virtual socket holds a 12c672"},
