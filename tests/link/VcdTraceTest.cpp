@@ -39,8 +39,7 @@ TEST_F(VcdTraceTest, ChangesAreStampedIn100NsUnits) {
     EXPECT_NE(dump.find("$timescale 100 ns $end\n"), std::string::npos) << dump;
     EXPECT_NE(dump.find("$var wire 1 d data_out $end\n"), std::string::npos);
     EXPECT_NE(dump.find("0x378, as levels at the chip"), std::string::npos);
-    EXPECT_EQ(Body(),
-              "$end\n#0\n0d\n0c\n0a\n0b\n1a\n#2\n1d\n#12\n1c\n#13\n0c\n#14\n1c\n");
+    EXPECT_EQ(Body(), "$end\n#0\n0d\n0c\n0a\n0b\n1a\n#2\n1d\n#12\n1c\n#13\n0c\n#14\n1c\n");
 }
 
 TEST_F(VcdTraceTest, NothingIsRecordedBeforeStartOrAfterFinish) {
