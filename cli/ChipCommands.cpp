@@ -236,6 +236,13 @@ ChipOutcome ConfigCommand(CommandContext& context) {
 
 ChipOutcome OsccalCommand(CommandContext& context) {
     ChipOutcome outcome;
+    const ChipFamily& family = context.chip.family;
+    if (IsCodeProtected(family.Is14Bit(), ReadConfigWordFromChip(family))) {
+        // Its calibration instruction reads as zero, which would pass for a value.
+        outcome.passed = false;
+        outcome.summary = "the chip is code-protected: its calibration value cannot be read";
+        return outcome;
+    }
     outcome.summary = CalibrationText(ReadCalibrationValue(context));
     return outcome;
 }

@@ -154,6 +154,9 @@ TEST_P(CliChipTest, AProtectedChipIsNotReadAsZeros) {
         EXPECT_FALSE(Has(run.out, "calibration 0")) << run.out;
         EXPECT_EQ(QFile::exists(folder.filePath(QStringLiteral("out.hex"))), force);
     }
+    const Run osccal = Cli({"--port", "sim", "osccal"});
+    EXPECT_EQ(osccal.status, ExitStatus::ChipFailed);
+    EXPECT_EQ(osccal.out, "the chip is code-protected: its calibration value cannot be read\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(AllChips, CliChipTest, ::testing::Values(1, 2, 3, 4));
