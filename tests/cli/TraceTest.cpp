@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <QFile>
 #include <map>
 #include <sstream>
@@ -89,57 +87,6 @@ TEST_F(TraceTest, AShortReadIsRecordedWithItsFramesEdges) {
     EXPECT_EQ(risingWhilePowered, 6 + 16);
     EXPECT_EQ(level['a'], '0');
     EXPECT_EQ(level['b'], '0');
-}
-
-// A trace that would write over the input or the read-out, under any of its names, or that cannot
-// be written at all, stops the run before the board is looked for.
-TEST_F(TraceTest, ATraceThatCannotBeWrittenOrWouldDestroyAFileIsRefusedFirst) {
-    Socket(SimulatedChip::Factory(1, 0x5A));
-    const std::string input = Path("in.hex");
-    ASSERT_TRUE(
-        QFile::copy(QString::fromStdString(Data("blink508.hex")), QString::fromStdString(input)));
-    ASSERT_TRUE(
-        QFile::link(QString::fromStdString(input), folder.filePath(QStringLiteral("l.hex"))));
-    ASSERT_EQ(::link(input.c_str(), Path("hard.hex").c_str()), 0);
-    const struct {
-        std::vector<std::string> arguments;
-        const char* saying;
-    } rows[] = {
-        {{"--trace", input, "program", input}, "names the input file"},
-        {{"--trace", Path("l.hex"), "verify", input}, "names the input file"},
-        {{"--trace", Path("hard.hex"), "auto", input}, "names the input file"},
-        {{"--trace", folder.path().toStdString() + "/./in.hex", "verify", input},
-         "names the input file"},
-        {{"--trace", Path("out.hex"), "read", Path("out.hex")}, "names the file read writes"},
-        {{"--trace", Path("missing/t.vcd"), "blank"}, "there is no folder"},
-        {{"--trace", "/dev/full", "blank"}, "/dev/full: not a regular file"},
-    };
-    for (const auto& row : rows) {
-        std::vector<std::string> arguments{"--port", "sim"};
-        arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
-        const Run run = Cli(arguments);
-        EXPECT_EQ(run.status, ExitStatus::Usage) << run.err;
-        EXPECT_NE(run.err.find(row.saying), std::string::npos) << run.err;
-        EXPECT_EQ(run.err.find("board on"), std::string::npos) << run.err;
-    }
-    QFile file(QString::fromStdString(input));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().startsWith(":")) << "the input is whole";
-}
-
-TEST_F(TraceTest, EachChipOfABatchHasItsOwnTrace) {
-    Socket(SimulatedChip::Factory(1, 0x5A));
-    const Run run =
-        Cli({"--port", "sim", "--repeat", "--trace", Path("t.vcd").c_str(), "osccal"}, "\nq\n");
-    EXPECT_EQ(run.status, ExitStatus::Done) << run.err;
-    for (const char* name : {"t-001.vcd", "t-002.vcd"}) {
-        QFile file(folder.filePath(QString::fromLatin1(name)));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
-        std::vector<std::string> header;
-        EXPECT_FALSE(Changes(file.readAll().toStdString(), header).empty()) << name;
-    }
-    EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("t.vcd"))));
-    EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("t-003.vcd"))));
 }
 
 TEST_F(TraceTest, ABoardOnTheMachinesPortIsNamedWithItsDevice) {

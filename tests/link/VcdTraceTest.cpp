@@ -42,17 +42,6 @@ TEST_F(VcdTraceTest, ChangesAreStampedIn100NsUnits) {
     EXPECT_EQ(Body(), "$end\n#0\n0d\n0c\n0a\n0b\n1a\n#2\n1d\n#12\n1c\n#13\n0c\n#14\n1c\n");
 }
 
-TEST_F(VcdTraceTest, NothingIsRecordedBeforeStartOrAfterFinish) {
-    Write(1000, 0x03);
-    trace.Start(keep, 0x378, "test");
-    now = 5000;
-    trace.In(0x379);  // Acknowledge reads 0xFF on an absent port: data_in 0
-    trace.In(0x279);  // another port's status: not this trace's
-    EXPECT_TRUE(trace.Finish());
-    Write(9000, 0x00);
-    EXPECT_EQ(Body(), "$end\n#40\n0r\n");
-}
-
 // A sink that fails (a full disk) stops the recording there; the port accesses go on, and Finish
 // says the trace is incomplete.
 TEST_F(VcdTraceTest, AFailedWriteStopsTheRecording) {
