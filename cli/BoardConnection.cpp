@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QSaveFile>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "cli/ExitStatus.h"
 #include "cli/OutputFile.h"
@@ -147,7 +149,8 @@ bool BoardConnection::SaveSocket(std::string& why) {
     const SocketFileSave save =
         SaveSocketFileOver(environment_.socketPath, simulated_->Chip(), loadedSocket_);
     if (!save.saved) {
-        why = save.reason.toStdString();
+        why = "cannot save the virtual socket " + environment_.socketPath.toStdString() + ": " +
+              save.reason.toStdString();
         return false;
     }
     if (!save.keptAs.isEmpty()) {
@@ -174,7 +177,8 @@ bool BoardConnection::OpenTrace(int number, std::string& why) {
         return false;
     }
     // The trace is written into a temporary file beside its place as the run goes, and put in
-    // its place when the run ends; the old trace stays whole until then.
+    // its place when the run ends; the old trace stays whole until then. Unbuffered: the trace
+    // makes its own blocks, and a write that fails must fail where it is made.
     traceFile_ = std::make_unique<QSaveFile>(tracePath_);
     if (!traceFile_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         why = "cannot write the trace to " + tracePath_.toStdString() + ": " +
@@ -191,10 +195,17 @@ void BoardConnection::StartTrace() {
     if (!traceFile_ || !board_ || trace_->Recording()) {
         return;
     }
-    QSaveFile* file = traceFile_.get();
+    traceError_.clear();
     trace_->Start(
-        [file](const char* bytes, std::size_t size) {
-            return file->write(bytes, static_cast<qint64>(size)) == static_cast<qint64>(size);
+        [this](const char* bytes, std::size_t size) {
+            errno = 0;
+            if (traceFile_->write(bytes, static_cast<qint64>(size)) == static_cast<qint64>(size)) {
+                return true;
+            }
+            // QSaveFile keeps no cause of a failed write; errno has it.
+            traceError_ =
+                errno != 0 ? std::strerror(errno) : traceFile_->errorString().toStdString();
+            return false;
         },
         board_->base,
         QCoreApplication::applicationName().toStdString() + " " +
@@ -209,7 +220,7 @@ bool BoardConnection::WriteTrace(std::string& why) {
     const bool written = recorded && traceFile_->commit();
     if (!written) {
         why = "cannot write the trace to " + tracePath_.toStdString() + ": " +
-              traceFile_->errorString().toStdString();
+              (traceError_.empty() ? traceFile_->errorString().toStdString() : traceError_);
         traceFile_->cancelWriting();
     }
     traceFile_.reset();

@@ -62,6 +62,7 @@ private:
     std::unique_ptr<VcdTracePortIo> trace_;
     std::unique_ptr<QSaveFile> traceFile_;
     QString tracePath_;
+    std::string traceError_;  // why the trace could not be written, as the failed write said
     std::optional<InstalledLink> link_;
     std::optional<ProbeReport> board_;
     std::optional<QByteArray> loadedSocket_;  // the socket file as loaded; none when there was none

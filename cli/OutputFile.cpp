@@ -42,7 +42,10 @@ bool SaveWhole(const QString& path, const QByteArray& bytes, std::string& why) {
         return false;
     }
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) {
+    // Unbuffered: a buffered write that fails only when commit flushes it (a full disk) is not
+    // seen by commit, which then renames the empty file into place.
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+        file.write(bytes) == bytes.size() && file.commit()) {
         return true;
     }
     why = "cannot write " + path.toStdString() + ": " + file.errorString().toStdString();

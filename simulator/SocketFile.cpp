@@ -110,7 +110,9 @@ SocketFileSave SaveSocketFile(const QString& path, const SimulatedChip* chip) {
         return result;
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a buffered write that fails only when commit flushes it (a full disk) is not
+    // seen by commit, which then renames the empty file into place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         result.reason = file.errorString();
         return result;
     }
