@@ -8,6 +8,7 @@
 
 #include "cli/ExitStatus.h"
 #include "cli/OutputFile.h"
+#include "cli/RunChecks.h"
 #include "link/PortChoice.h"
 #include "link/VcdTrace.h"
 #include "sim/SimulatedBoard.h"
@@ -174,6 +175,11 @@ bool BoardConnection::OpenTrace(int number, std::string& why) {
     }
     tracePath_ = options_.repeat ? NumberedPath(options_.tracePath, number) : options_.tracePath;
     if (!CanReplace(tracePath_, why)) {
+        return false;
+    }
+    if (simulated_ && SameFile(tracePath_, environment_.socketPath)) {
+        why = "--trace " + tracePath_.toStdString() +
+              " names the virtual socket's file; give the trace another name";
         return false;
     }
     // The trace is written into a temporary file beside its place as the run goes, and put in

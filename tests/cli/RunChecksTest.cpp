@@ -88,6 +88,7 @@ TEST_F(RunChecksTest, OutputsThatCannotBeWrittenOrWouldDestroyAFileAreRefusedFir
         {{"--trace", Path("l"), "verify", input}, "names the input file"},
         {{"--trace", Path("hard"), "auto", input}, "names the input file"},
         {{"--trace", Path("out.hex"), "read", Path("out.hex")}, "names the file read writes"},
+        {{"--trace", SocketPath().toStdString(), "blank"}, "names the virtual socket's file"},
     };
     for (const auto& row : rows) {
         std::vector<std::string> arguments{"--port", "sim", "--chip", "12c508"};
