@@ -202,6 +202,7 @@ void BoardConnection::StartTrace() {
         return;
     }
     traceError_.clear();
+    traceStarted_ = true;
     trace_->Start(
         [this](const char* bytes, std::size_t size) {
             errno = 0;
@@ -222,6 +223,13 @@ bool BoardConnection::WriteTrace(std::string& why) {
     if (!traceFile_) {
         return true;
     }
+    if (!traceStarted_) {
+        // No board was found: there is nothing to show, and an old trace is better kept.
+        traceFile_->cancelWriting();
+        traceFile_.reset();
+        return true;
+    }
+    traceStarted_ = false;
     const bool recorded = trace_->Finish();
     const bool written = recorded && traceFile_->commit();
     if (!written) {

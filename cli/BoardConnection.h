@@ -62,6 +62,7 @@ private:
     std::unique_ptr<VcdTracePortIo> trace_;
     std::unique_ptr<QSaveFile> traceFile_;
     QString tracePath_;
+    bool traceStarted_ = false;
     std::string traceError_;  // why the trace could not be written, as the failed write said
     std::optional<InstalledLink> link_;
     std::optional<ProbeReport> board_;
