@@ -2,9 +2,13 @@
 
 #include <QCoreApplication>
 #include <QSaveFile>
+#include <cerrno>
 #include <cstdio>
-#include <sstream>
+#include <cstring>
 
+#include "cli/ExitStatus.h"
+#include "cli/OutputFile.h"
+#include "cli/RunChecks.h"
 #include "link/PortChoice.h"
 #include "link/VcdTrace.h"
 #include "sim/SimulatedBoard.h"
@@ -54,6 +58,7 @@ bool BoardConnection::Find(std::vector<std::string>& why) {
     }
     if (search.board && search.code != CodeAt3BC) {
         board_ = search.board;
+        StartTrace();
         return true;
     }
     if (search.code == CodeAt3BC) {
@@ -88,6 +93,7 @@ bool BoardConnection::LoadSocket(int newChipType, std::string& why) {
         case SocketFileLoad::Outcome::NoFile:
             // Nothing there yet: a new chip, as chipsmith-sim puts one in at its first start.
             simulated_->Insert(NewFactoryChip(newChipType != 0 ? newChipType : 1));
+            loadedSocket_.reset();
             return true;
         case SocketFileLoad::Outcome::Loaded:
             if (load.content.chip) {
@@ -95,6 +101,7 @@ bool BoardConnection::LoadSocket(int newChipType, std::string& why) {
             } else {
                 simulated_->Remove();
             }
+            loadedSocket_ = load.text;
             return true;
         case SocketFileLoad::Outcome::Broken:
             why = "the virtual socket " + environment_.socketPath.toStdString() +
@@ -108,38 +115,121 @@ bool BoardConnection::LoadSocket(int newChipType, std::string& why) {
     return false;
 }
 
+int BoardConnection::CheckSocket(Command command, int chipType, std::string& why) const {
+    if (!simulated_ || command == Command::Detect) {
+        return ExitStatus::Done;
+    }
+    const int inSocket = SocketChipType();
+    if (inSocket == 0) {
+        why =
+            "no chip in the virtual socket: put one in with New chip in chipsmith-sim's socket "
+            "window";
+        return ExitStatus::NoBoard;
+    }
+    if (chipType != 0 && chipType != inSocket) {
+        const std::string held = ChipOptionName(inSocket).toStdString();
+        const std::string chosen = ChipOptionName(chipType).toStdString();
+        why = "the virtual socket holds a " + held + ", not a " + chosen + ": choose " + chosen +
+              " and New chip in chipsmith-sim's socket window, or work on the " + held;
+        return ExitStatus::Usage;
+    }
+    return ExitStatus::Done;
+}
+
 bool BoardConnection::SaveSocket(std::string& why) {
     if (!simulated_) {
         return true;
     }
-    const SocketFileSave save = SaveSocketFile(environment_.socketPath, simulated_->Chip());
+    const SocketFileSave save =
+        SaveSocketFileOver(environment_.socketPath, simulated_->Chip(), loadedSocket_);
     if (!save.saved) {
-        why = save.reason.toStdString();
+        why = "cannot save the virtual socket " + environment_.socketPath.toStdString() + ": " +
+              save.reason.toStdString();
+        return false;
     }
-    return save.saved;
+    if (!save.keptAs.isEmpty()) {
+        environment_.err << "chipsmith-cli: the virtual socket was saved by another program during "
+                            "this run; that chip stays, and this run's chip is kept as "
+                         << save.keptAs.toStdString() << '\n'
+                         << std::flush;
+    } else {
+        loadedSocket_ = QByteArray::fromStdString(::SaveSocket(simulated_->Chip()));
+    }
+    return true;
 }
 
 int BoardConnection::SocketChipType() const {
     return simulated_ && simulated_->Chip() != nullptr ? simulated_->Chip()->Type() : 0;
 }
 
-bool BoardConnection::WriteTrace(std::string& why) {
+bool BoardConnection::OpenTrace(int number, std::string& why) {
     if (!trace_) {
         return true;
     }
-    std::ostringstream text;
-    trace_->WriteVcd(text, board_ ? board_->base : (*link_)->DataPort(),
-                     QCoreApplication::applicationName().toStdString() + " " +
-                         QCoreApplication::applicationVersion().toStdString());
-    QSaveFile file(options_.tracePath);
-    const std::string bytes = text.str();
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size()) ||
-        !file.commit()) {
-        why = "cannot write the trace to " + options_.tracePath.toStdString() + ": " +
-              file.errorString().toStdString();
+    tracePath_ = options_.repeat ? NumberedPath(options_.tracePath, number) : options_.tracePath;
+    if (!CanReplace(tracePath_, why)) {
         return false;
     }
+    if (simulated_ && SameFile(tracePath_, environment_.socketPath)) {
+        why = "--trace " + tracePath_.toStdString() +
+              " names the virtual socket's file; give the trace another name";
+        return false;
+    }
+    // The trace is written into a temporary file beside its place as the run goes, and put in
+    // its place when the run ends; the old trace stays whole until then. Unbuffered: the trace
+    // makes its own blocks, and a write that fails must fail where it is made.
+    traceFile_ = std::make_unique<QSaveFile>(tracePath_);
+    if (!traceFile_->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        why = "cannot write the trace to " + tracePath_.toStdString() + ": " +
+              traceFile_->errorString().toStdString();
+        traceFile_.reset();
+        return false;
+    }
+    StartTrace();
     return true;
+}
+
+void BoardConnection::StartTrace() {
+    // The header names the board's port, so recording starts once the board is found.
+    if (!traceFile_ || !board_ || trace_->Recording()) {
+        return;
+    }
+    traceError_.clear();
+    traceStarted_ = true;
+    trace_->Start(
+        [this](const char* bytes, std::size_t size) {
+            errno = 0;
+            if (traceFile_->write(bytes, static_cast<qint64>(size)) == static_cast<qint64>(size)) {
+                return true;
+            }
+            // QSaveFile keeps no cause of a failed write; errno has it.
+            traceError_ =
+                errno != 0 ? std::strerror(errno) : traceFile_->errorString().toStdString();
+            return false;
+        },
+        board_->base,
+        QCoreApplication::applicationName().toStdString() + " " +
+            QCoreApplication::applicationVersion().toStdString());
+}
+
+bool BoardConnection::WriteTrace(std::string& why) {
+    if (!traceFile_) {
+        return true;
+    }
+    if (!traceStarted_) {
+        // No board was found: there is nothing to show, and an old trace is better kept.
+        traceFile_->cancelWriting();
+        traceFile_.reset();
+        return true;
+    }
+    traceStarted_ = false;
+    const bool recorded = trace_->Finish();
+    const bool written = recorded && traceFile_->commit();
+    if (!written) {
+        why = "cannot write the trace to " + tracePath_.toStdString() + ": " +
+              (traceError_.empty() ? traceFile_->errorString().toStdString() : traceError_);
+        traceFile_->cancelWriting();
+    }
+    traceFile_.reset();
+    return written;
 }

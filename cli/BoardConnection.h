@@ -14,6 +14,7 @@
 #include "link/Detection.h"
 #include "link/ProgrammerLink.h"
 
+class QSaveFile;
 class SimulatedBoard;
 class VcdTracePortIo;
 
@@ -34,19 +35,36 @@ public:
     // and the next command see what this one did. Without --port sim both do nothing.
     // An empty folder's socket gets a new blank chip of newChipType (1..4; 0 for a 12C508).
     bool LoadSocket(int newChipType, std::string& why);
+    // Whether the simulated socket holds the chip the command needs (chipType: the one chosen, 0
+    // for any): ExitStatus::Done, or the status to end with and `why`. A real board cannot tell.
+    int CheckSocket(Command command, int chipType, std::string& why) const;
+    // Saves only over the file as loaded; one that another program saved meanwhile stays, this
+    // run's chip goes beside it, and standard error says so.
     bool SaveSocket(std::string& why);
     // The simulated chip's type, 0 for an empty socket or a real board.
     int SocketChipType() const;
 
-    // Writes the --trace file, if one was asked for.
+    // Opens the --trace file of chip `number` (numbered with --repeat), before the board is
+    // looked for or the chip is powered, so that a trace that cannot be written stops the run
+    // before it starts; recording starts once the board is found. Without --trace does nothing.
+    bool OpenTrace(int number, std::string& why);
+    // Ends the open trace and puts it in its place; false (and `why`) when any of it could not be
+    // written, and then the old file stays as it was.
     bool WriteTrace(std::string& why);
 
 private:
+    void StartTrace();
+
     const CliOptions& options_;
     CliEnvironment& environment_;
     std::unique_ptr<PortIo> ports_;
     std::unique_ptr<SimulatedBoard> simulated_;
     std::unique_ptr<VcdTracePortIo> trace_;
+    std::unique_ptr<QSaveFile> traceFile_;
+    QString tracePath_;
+    bool traceStarted_ = false;
+    std::string traceError_;  // why the trace could not be written, as the failed write said
     std::optional<InstalledLink> link_;
     std::optional<ProbeReport> board_;
+    std::optional<QByteArray> loadedSocket_;  // the socket file as loaded; none when there was none
 };

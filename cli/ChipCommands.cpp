@@ -113,6 +113,23 @@ ChipOutcome ReadChipCommand(CommandContext& context) {
     ReadIdWords(chip, image.data());
     image[static_cast<std::size_t>(chip.configAddress)] = ReadConfigWordFromChip(chip.family);
     ChipOutcome outcome;
+    const auto config =
+        static_cast<std::uint16_t>(image[static_cast<std::size_t>(chip.configAddress)]);
+    if (IsCodeProtected(chip.family.Is14Bit(), config)) {
+        // Every program word reads as zero, the calibration instruction too: a file of them is
+        // no copy of the chip, and a zero would pass for a calibration value.
+        outcome.passed = false;
+        outcome.summary = "read " + std::string(chip.name) +
+                          ": the chip is code-protected: its program words read as zeros and its "
+                          "calibration value cannot be read; ";
+        if (context.options.force) {
+            outcome.data = ChipHexText(chip, image);
+            outcome.summary += "the words are written as read, as --force says";
+        } else {
+            outcome.summary += "nothing written (--force writes the words as read)";
+        }
+        return outcome;
+    }
     outcome.data = ChipHexText(chip, image);
     const int calibration =
         static_cast<int>(image[static_cast<std::size_t>(chip.calibrationAddress)] & 0xFF);
@@ -218,6 +235,13 @@ ChipOutcome ConfigCommand(CommandContext& context) {
 
 ChipOutcome OsccalCommand(CommandContext& context) {
     ChipOutcome outcome;
+    const ChipFamily& family = context.chip.family;
+    if (IsCodeProtected(family.Is14Bit(), ReadConfigWordFromChip(family))) {
+        // Its calibration instruction reads as zero, which would pass for a value.
+        outcome.passed = false;
+        outcome.summary = "the chip is code-protected: its calibration value cannot be read";
+        return outcome;
+    }
     outcome.summary = CalibrationText(ReadCalibrationValue(context));
     return outcome;
 }

@@ -239,14 +239,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         }
     }
     const std::optional<PortChoice> portChoice = ParsePortChoice(parser.value(port).toStdString());
-    if (!portChoice) {
-        parsed.error = QStringLiteral(
-                           "unknown port \"%1\": choose auto, lpt1, lpt2, lpt3, an I/O "
-                           "base like 0x378, /dev/parportN or sim")
-                           .arg(parser.value(port));
-        return parsed;
-    }
-    options.port = *portChoice;
+    // A name that is no port (lpt9) is a port this machine does not have: the board search
+    // reports it (exit 3) and touches no other port.
+    options.port = portChoice
+                       ? *portChoice
+                       : PortChoice{PortChoice::Kind::Device, 0, parser.value(port).toStdString()};
     // Without a file there is nothing to tell the chip from, except the simulated socket's chip.
     if (!info->takesFile && info->command != Command::Detect && options.chipType == 0 &&
         options.port.kind != PortChoice::Kind::Simulated) {

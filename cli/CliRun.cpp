@@ -11,6 +11,8 @@
 #include "cli/ChipCommands.h"
 #include "cli/DryRun.h"
 #include "cli/ExitStatus.h"
+#include "cli/OutputFile.h"
+#include "cli/RunChecks.h"
 #include "cli/StdinHexFile.h"
 #include "cli/StopHandlers.h"
 #include "cli/TerminalProgress.h"
@@ -61,7 +63,7 @@ private:
         return options_.chipType != 0 ? options_.chipType : file_.inferredChip;
     }
     void Report(const ChipOutcome& outcome, int number);
-    bool Deliver(const ChipOutcome& outcome);
+    bool Deliver(const ChipOutcome& outcome, int number);
     int Finish(BoardConnection& board, int status);
 
     const CliOptions& options_;
@@ -117,14 +119,6 @@ bool CliRun::ChooseChip(BoardConnection& board) {
         return false;
     }
     chip_ = FindChip(chipType);
-    const int inSocket = board.SocketChipType();
-    if (options_.port.kind == PortChoice::Kind::Simulated && inSocket != chipType) {
-        Info("warning: the virtual socket holds " +
-             (inSocket == 0 ? std::string("no chip")
-                            : "a " + ChipOptionName(inSocket).toStdString()) +
-             ", not a " + chip_->name + ": choose " + chip_->name +
-             " and New chip in chipsmith-sim's socket window");
-    }
     return true;
 }
 
@@ -168,24 +162,22 @@ void CliRun::Report(const ChipOutcome& outcome, int number) {
     Results() << std::flush;
 }
 
-// read's text goes to its file (or standard output); false when it cannot be written.
-bool CliRun::Deliver(const ChipOutcome& outcome) {
-    if (options_.command != Command::Read) {
+// read's text goes to its file (one per chip with --repeat) or standard output; false when it
+// cannot be written. A read that found nothing worth keeping has no text.
+bool CliRun::Deliver(const ChipOutcome& outcome, int number) {
+    if (options_.command != Command::Read || outcome.data.isEmpty()) {
         return true;
     }
-    if (options_.file == QStringLiteral("-")) {
-        env_.out.write(outcome.data.constData(), outcome.data.size());
-        env_.out.flush();
-        return true;
+    std::string why;
+    const bool written =
+        options_.file == QStringLiteral("-")
+            ? WriteStream(env_.out, outcome.data, why)
+            : SaveWhole(options_.repeat ? NumberedPath(options_.file, number) : options_.file,
+                        outcome.data, why);
+    if (!written) {
+        Error(why);
     }
-    QFile file(options_.file);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(outcome.data) != outcome.data.size() || !file.flush()) {
-        Error("cannot write " + options_.file.toStdString() + ": " +
-              file.errorString().toStdString());
-        return false;
-    }
-    return true;
+    return written;
 }
 
 int CliRun::Finish(BoardConnection& board, int status) {
@@ -196,6 +188,12 @@ int CliRun::Finish(BoardConnection& board, int status) {
         status = status == ExitStatus::Done ? ExitStatus::NoBoard : status;
     }
     if (!board.WriteTrace(why)) {
+        Error(why);
+        status = status == ExitStatus::Done ? ExitStatus::Usage : status;
+    }
+    // The results lost to a full disk or a closed pipe are a failure of their own, unless the run
+    // has already failed for its output.
+    if (status != ExitStatus::Usage && !WriteStream(env_.out, {}, why)) {
         Error(why);
         status = status == ExitStatus::Done ? ExitStatus::Usage : status;
     }
@@ -217,6 +215,14 @@ int CliRun::RunChips(BoardConnection& board) {
             Error(why);
             return Finish(board, ExitStatus::NoBoard);
         }
+        if (number > 1 && !board.OpenTrace(number, why)) {
+            Error(why);
+            return Finish(board, ExitStatus::Usage);
+        }
+        if (const int refused = board.CheckSocket(options_.command, chip_->chipType, why)) {
+            Error(why);
+            return Finish(board, refused);
+        }
         ChipOutcome outcome;
         try {
             outcome = RunOnce();
@@ -235,7 +241,7 @@ int CliRun::RunChips(BoardConnection& board) {
                   (programmingStarted_ ? ", and the chip is partly programmed" : ""));
             return Finish(board, ExitStatus::NoBoard);
         }
-        if (!Deliver(outcome)) {
+        if (!Deliver(outcome, number)) {
             return Finish(board, ExitStatus::Usage);
         }
         Report(outcome, options_.repeat ? number : 0);
@@ -249,6 +255,10 @@ int CliRun::RunChips(BoardConnection& board) {
         // The board is unpowered between chips: every operation powers down when it ends.
         if (!board.SaveSocket(why)) {
             Error(why);
+        }
+        if (!board.WriteTrace(why)) {
+            Error(why);
+            return Finish(board, ExitStatus::Usage);
         }
         const BatchAnswer answer = AskForNextChip(env_.in, env_.err, env_.inIsTerminal);
         if (answer == BatchAnswer::Stopped) {
@@ -269,11 +279,27 @@ int CliRun::Execute() {
     if (options_.dryRun) {
         return DryRun(options_, file_, env_.out, env_.err);
     }
+    const RunCheck check = CheckBeforeRun(options_, file_, NewChipType());
+    for (const std::string& warning : check.warnings) {
+        Info("warning: " + warning);
+    }
+    if (!check.refusal.empty()) {
+        Error(check.refusal);
+        return ExitStatus::Usage;
+    }
     BoardConnection board(options_, env_);
     std::string why;
+    if (!board.OpenTrace(1, why)) {
+        Error(why);
+        return ExitStatus::Usage;
+    }
     if (!board.LoadSocket(NewChipType(), why)) {
         Error(why);
         return ExitStatus::NoBoard;
+    }
+    if (const int refused = board.CheckSocket(options_.command, NewChipType(), why)) {
+        Error(why);
+        return refused;
     }
     std::vector<std::string> reasons;
     if (!board.Find(reasons)) {

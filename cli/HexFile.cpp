@@ -1,22 +1,59 @@
 #include "cli/HexFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
+#include <cerrno>
+#include <cstring>
 
 #include "chip/ChipTable.h"
 #include "image/ChipInference.h"
 #include "image/IntelHex.h"
 
+namespace {
+
+QString SystemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Up to MaxHexFileBytes + 1 bytes of a regular file. A FIFO or a device would make a plain open or
+// read wait for a writer that never comes, and no signal would end the wait: the file is opened
+// without blocking and looked at before anything is read from it.
+QByteArray ReadRegularFile(const QString& path, QString& error) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        error = QStringLiteral("%1: %2").arg(path, SystemError(errno));
+        return {};
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        error = QStringLiteral("%1: %2").arg(path, SystemError(errno));
+    } else if (!S_ISREG(status.st_mode)) {
+        error = QStringLiteral("%1: not a regular file").arg(path);
+    }
+    QByteArray bytes;
+    QFile file;
+    if (error.isEmpty() && file.open(fd, QIODevice::ReadOnly)) {
+        bytes = file.read(MaxHexFileBytes + 1);
+    }
+    if (error.isEmpty() && file.error() != QFileDevice::NoError) {
+        error = QStringLiteral("%1: %2").arg(path, file.errorString());
+    }
+    file.close();
+    ::close(fd);
+    return bytes;
+}
+
+}  // namespace
+
 LoadedImage LoadHexFile(const QString& path) {
     LoadedImage loaded;
     loaded.image.assign(ImageSlots, 0xFFFF);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        loaded.error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return loaded;
-    }
-    const QByteArray text = file.read(MaxHexFileBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        loaded.error = QStringLiteral("%1: %2").arg(path, file.errorString());
+    const QByteArray text = ReadRegularFile(path, loaded.error);
+    if (!loaded.error.isEmpty()) {
         return loaded;
     }
     return HexImageFromBytes(text, path);

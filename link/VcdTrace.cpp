@@ -1,21 +1,23 @@
 #include "link/VcdTrace.h"
 
-#include <array>
+#include <cstdio>
 #include <ctime>
 #include <utility>
 
 namespace {
 
-// Identifier characters of the five signals, in the order of the header.
-constexpr std::array<char, 5> Ids = {'d', 'c', 'a', 'b', 'r'};
-constexpr const char* Names[] = {"data_out", "clock", "switch_a", "switch_b", "data_in"};
-enum Signal { DataOut, Clock, SwitchA, SwitchB, DataIn };
+// Identifier characters and names of the signals, in the order of the header.
+constexpr char Ids[] = {'d', 'c', 'a', 'b', 'r'};
+constexpr const char* Names[] = {"data_out", "clock", "vdd_switch_a", "vpp_switch_b", "data_in"};
 
 constexpr std::uint8_t DataBit = 0x01;
 constexpr std::uint8_t ClockBit = 0x02;
 constexpr std::uint8_t SupplyABit = 0x04;
 constexpr std::uint8_t SupplyBBit = 0x08;
 constexpr std::uint8_t AckBit = 0x40;
+
+// Large enough that the sink is called a few times a second at most.
+constexpr std::size_t BlockBytes = 64 * 1024;
 
 std::string Today() {
     const std::time_t now = std::time(nullptr);
@@ -27,67 +29,105 @@ std::string Today() {
 }  // namespace
 
 VcdTracePortIo::VcdTracePortIo(PortIo& inner, std::function<std::int64_t()> nowNanoseconds)
-    : inner_(inner), now_(std::move(nowNanoseconds)) {
-    // A full programming run of the largest chip makes about 1.3 million accesses; growing the
-    // buffer as it goes would cost more in the middle of a frame than one allocation up front.
-    events_.reserve(1 << 21);
-}
+    : inner_(inner), now_(std::move(nowNanoseconds)) {}
 
 std::uint8_t VcdTracePortIo::In(std::uint16_t address) {
     const std::uint8_t value = inner_.In(address);
-    events_.push_back({now_(), address, value, false});
+    if (recording_ && address == dataPort_ + 1) {
+        lastUnit_ = (now_() - start_ + NanosecondsPerUnit / 2) / NanosecondsPerUnit;
+        Change(DataIn, (value & AckBit) ? 0 : 1, lastUnit_);
+    }
     return value;
 }
 
 void VcdTracePortIo::Out(std::uint16_t address, std::uint8_t value) {
     inner_.Out(address, value);
-    events_.push_back({now_(), address, value, true});
+    if (recording_ && address == dataPort_) {
+        lastUnit_ = (now_() - start_ + NanosecondsPerUnit / 2) / NanosecondsPerUnit;
+        Change(DataOut, (value & DataBit) ? 0 : 1, lastUnit_);
+        Change(Clock, (value & ClockBit) ? 0 : 1, lastUnit_);
+        Change(SwitchA, (value & SupplyABit) ? 1 : 0, lastUnit_);
+        Change(SwitchB, (value & SupplyBBit) ? 1 : 0, lastUnit_);
+    }
 }
 
-void VcdTracePortIo::WriteVcd(std::ostream& out, std::uint16_t dataPort,
-                              const std::string& version) const {
-    out << "$date " << Today() << " $end\n"
-        << "$version " << version << " $end\n"
-        << "$comment the programmer board's lines on the parallel port at 0x" << std::hex
-        << std::uppercase << dataPort << std::dec << " $end\n"
-        << "$timescale 1 ns $end\n"
-        << "$scope module board $end\n";
-    for (std::size_t i = 0; i < Ids.size(); ++i) {
-        out << "$var wire 1 " << Ids[i] << ' ' << Names[i] << " $end\n";
+void VcdTracePortIo::Start(Sink sink, std::uint16_t dataPort, const std::string& version) {
+    sink_ = std::move(sink);
+    dataPort_ = dataPort;
+    recording_ = true;
+    failed_ = false;
+    start_ = now_();
+    lastUnit_ = 0;
+    stamped_ = -1;
+    levels_.fill(-1);
+    changedAtStamp_.fill(false);
+    buffer_.clear();
+    buffer_.reserve(BlockBytes + 256);
+    char port[8];
+    std::snprintf(port, sizeof port, "0x%X", dataPort);
+    std::string header = "$date " + Today() + " $end\n$version " + version +
+                         " $end\n$comment the programmer board's lines on the parallel port at " +
+                         port +
+                         ", as levels at the chip, not the port's bits: data_out 0 driven low, 1 "
+                         "released; clock 1 high; vdd_switch_a and vpp_switch_b 1 on; data_in the "
+                         "data line read through Acknowledge, at each sample $end\n"
+                         "$timescale 100 ns $end\n$scope module board $end\n";
+    for (int signal = 0; signal < SignalCount; ++signal) {
+        header += std::string("$var wire 1 ") + Ids[signal] + ' ' + Names[signal] + " $end\n";
     }
-    out << "$upscope $end\n$enddefinitions $end\n$dumpvars\n";
+    header += "$upscope $end\n$enddefinitions $end\n$dumpvars\n";
     for (char id : Ids) {
-        out << 'x' << id << '\n';
+        header += std::string("x") + id + '\n';
     }
-    out << "$end\n";
+    Emit(header + "$end\n");
+}
 
-    std::array<int, Ids.size()> levels;
-    levels.fill(-1);
-    const std::int64_t start = events_.empty() ? 0 : events_.front().nanoseconds;
-    std::int64_t stamped = -1;
-    auto change = [&](Signal signal, int level, std::int64_t at) {
-        if (levels[signal] == level) {
-            return;
+bool VcdTracePortIo::Finish() {
+    if (recording_) {
+        // The end of the recording, so a viewer shows the last levels for as long as they lasted.
+        if (lastUnit_ > stamped_) {
+            Emit('#' + std::to_string(lastUnit_) + '\n');
         }
-        levels[signal] = level;
-        if (at != stamped) {
-            out << '#' << at - start << '\n';
-            stamped = at;
-        }
-        out << level << Ids[signal] << '\n';
-    };
-    for (const Event& event : events_) {
-        if (event.write && event.address == dataPort) {
-            change(DataOut, (event.value & DataBit) ? 0 : 1, event.nanoseconds);
-            change(Clock, (event.value & ClockBit) ? 0 : 1, event.nanoseconds);
-            change(SwitchA, (event.value & SupplyABit) ? 1 : 0, event.nanoseconds);
-            change(SwitchB, (event.value & SupplyBBit) ? 1 : 0, event.nanoseconds);
-        } else if (!event.write && event.address == dataPort + 1) {
-            change(DataIn, (event.value & AckBit) ? 0 : 1, event.nanoseconds);
-        }
+        Flush();
     }
-    // The end of the recording, so a viewer shows the last levels for as long as they lasted.
-    if (!events_.empty() && events_.back().nanoseconds != stamped) {
-        out << '#' << events_.back().nanoseconds - start << '\n';
+    recording_ = false;
+    sink_ = nullptr;
+    return !failed_;
+}
+
+void VcdTracePortIo::Change(Signal signal, int level, std::int64_t unit) {
+    if (levels_[signal] == level) {
+        return;
     }
+    if (unit < stamped_) {
+        unit = stamped_;  // after a change moved a unit on
+    }
+    if (unit == stamped_ && changedAtStamp_[signal]) {
+        ++unit;  // its second change within one unit: one unit later, so the pulse shows
+    }
+    if (unit != stamped_) {
+        Emit('#' + std::to_string(unit) + '\n');
+        stamped_ = unit;
+        changedAtStamp_.fill(false);
+    }
+    // The first level after the start is no edge, and makes no pulse with the next change.
+    changedAtStamp_[signal] = levels_[signal] != -1;
+    levels_[signal] = level;
+    Emit(std::string{static_cast<char>('0' + level), Ids[signal], '\n'});
+}
+
+void VcdTracePortIo::Emit(const std::string& text) {
+    buffer_ += text;
+    if (buffer_.size() >= BlockBytes) {
+        Flush();
+    }
+}
+
+void VcdTracePortIo::Flush() {
+    if (!buffer_.empty() && !sink_(buffer_.data(), buffer_.size())) {
+        // Nothing more can be kept; the caller hears of it from Finish.
+        failed_ = true;
+        recording_ = false;
+    }
+    buffer_.clear();
 }

@@ -1,50 +1,69 @@
 #pragma once
 
 // A recording of the board's lines for a logic-analyser viewer: a PortIo that passes every access
-// to the real one and notes each write of a data register and each read of a status register with
-// its time, then writes the lines of one port as a Value Change Dump (IEEE 1364), which GTKWave and
-// sigrok/PulseView open.
+// to the real one and, while recording, turns each write of the data register and each read of
+// the status register into the changes of a Value Change Dump (IEEE 1364), which GTKWave and
+// sigrok/PulseView open. The dump goes out as it is made, in blocks, so a run of any length costs
+// no memory and the timing on the wire changes by little more than the accesses themselves cost.
 //
-// Recording costs one clock reading and one append per access, so the timing on the wire changes
-// by no more than the accesses themselves cost; the file is written after the run.
+// Times are in units of 100 ns: finer than that the host's clock does not honestly resolve, and a
+// viewer that makes one sample per unit would drown in them. A signal that changes twice within
+// one unit gets the second change one unit later, so no pulse is lost and times only grow.
 //
-// Signals, as the board drives them (logic levels at the chip, not register bits):
-//   data_out  the serial data line as the board leaves it: 0 driven low, 1 released (pulled high)
-//   clock     the serial clock
-//   switch_a  supply switch A (VDD), 1 on
-//   switch_b  supply switch B (VPP), 1 on
-//   data_in   the data line as sampled through Acknowledge, at each sample
+// Signals, as levels at the chip, not port bits (the board inverts the data and clock bits):
+//   data_out      the data line as the board leaves it: 0 driven low, 1 released (pulled high)
+//   clock         the clock line
+//   vdd_switch_a  supply switch A (VDD), 1 on
+//   vpp_switch_b  supply switch B (VPP), 1 on
+//   data_in       the data line as sampled through Acknowledge, at each sample
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <ostream>
 #include <string>
-#include <vector>
 
 #include "link/PortIo.h"
 
 class VcdTracePortIo final : public PortIo {
 public:
+    // Takes a block of the dump; false when it could not be written.
+    using Sink = std::function<bool(const char* bytes, std::size_t size)>;
+
     VcdTracePortIo(PortIo& inner, std::function<std::int64_t()> nowNanoseconds);
 
     std::uint8_t In(std::uint16_t address) override;
     void Out(std::uint16_t address, std::uint8_t value) override;
     std::vector<PortInfo> Ports() override { return inner_.Ports(); }
     PortStatus Status(std::uint16_t base) override { return inner_.Status(base); }
+    void ReleaseExcept(std::uint16_t keep) override { inner_.ReleaseExcept(keep); }
 
-    // The lines of the port whose data register is at dataPort, times from the first access.
-    void WriteVcd(std::ostream& out, std::uint16_t dataPort, const std::string& version) const;
-    std::size_t Accesses() const { return events_.size(); }
+    // Starts a dump of the lines of the port whose data register is at dataPort: the header now,
+    // then the changes as they happen, times from now.
+    void Start(Sink sink, std::uint16_t dataPort, const std::string& version);
+    // Ends the dump with the time of the last access. False when the sink failed at any point;
+    // recording stopped there.
+    bool Finish();
+    bool Recording() const { return recording_; }
+
+    static constexpr std::int64_t NanosecondsPerUnit = 100;
 
 private:
-    struct Event {
-        std::int64_t nanoseconds;
-        std::uint16_t address;
-        std::uint8_t value;
-        bool write;
-    };
+    enum Signal { DataOut, Clock, SwitchA, SwitchB, DataIn, SignalCount };
+    void Change(Signal signal, int level, std::int64_t unit);
+    void Emit(const std::string& text);
+    void Flush();
 
     PortIo& inner_;
     std::function<std::int64_t()> now_;
-    std::vector<Event> events_;
+    Sink sink_;
+    bool recording_ = false;
+    bool failed_ = false;
+    std::uint16_t dataPort_ = 0;
+    std::int64_t start_ = 0;
+    std::int64_t lastUnit_ = 0;  // the last access's time
+    std::int64_t stamped_ = -1;  // the last time written
+    std::array<int, SignalCount> levels_{};
+    std::array<bool, SignalCount> changedAtStamp_{};
+    std::string buffer_;
 };

@@ -110,7 +110,9 @@ SocketFileSave SaveSocketFile(const QString& path, const SimulatedChip* chip) {
         return result;
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a buffered write that fails only when commit flushes it (a full disk) is not
+    // seen by commit, which then renames the empty file into place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         result.reason = file.errorString();
         return result;
     }
@@ -122,4 +124,24 @@ SocketFileSave SaveSocketFile(const QString& path, const SimulatedChip* chip) {
     }
     result.saved = true;
     return result;
+}
+
+SocketFileSave SaveSocketFileOver(const QString& path, const SimulatedChip* chip,
+                                  const std::optional<QByteArray>& loaded) {
+    const QFileInfo info(path);
+    bool unchanged = !loaded;
+    if (info.exists() || info.isSymLink()) {
+        // A file that cannot be read now is not the one that was loaded.
+        QByteArray text;
+        unchanged = loaded && !ReadFault(path, text) && text == *loaded;
+    }
+    if (unchanged) {
+        return SaveSocketFile(path, chip);
+    }
+    const QString aside = path + QStringLiteral(".cli");
+    SocketFileSave save = SaveSocketFile(aside, chip);
+    if (save.saved) {
+        save.keptAs = aside;
+    }
+    return save;
 }

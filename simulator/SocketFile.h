@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 #include "sim/ChipSnapshot.h"
 
@@ -37,8 +38,15 @@ SocketFileLoad LoadSocketFile(const QString& path);
 struct SocketFileSave {
     bool saved = false;
     QString reason;  // when not saved: why, for the user
+    QString keptAs;  // SaveSocketFileOver: where the chip went instead, the file having changed
 };
 
 // Saves the socket (nullptr: empty), making the folder if needed. The file is replaced as a
 // whole: a reader sees the old file or the new one, and a failed save leaves the old one as it was.
 SocketFileSave SaveSocketFile(const QString& path, const SimulatedChip* chip);
+
+// As SaveSocketFile, but only over the file as it was loaded: `loaded` holds its bytes, or nothing
+// when there was no file. A file changed meanwhile (chipsmith-sim saved a newer chip) stays, and
+// this chip is saved to path + ".cli" instead (keptAs), so neither is lost.
+SocketFileSave SaveSocketFileOver(const QString& path, const SimulatedChip* chip,
+                                  const std::optional<QByteArray>& loaded);

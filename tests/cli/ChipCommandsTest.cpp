@@ -133,6 +133,32 @@ TEST_P(CliChipTest, FastAutoEndsWithAVerifiedChip) {
     EXPECT_EQ(Cli({"--port", "sim", "verify", File().c_str()}).status, ExitStatus::Done);
 }
 
+// A protected chip's program words and calibration value read as zeros: no file of them is
+// written unless asked for, and the read fails.
+TEST_P(CliChipTest, AProtectedChipIsNotReadAsZeros) {
+    SimulatedChip chip = SimulatedChip::Factory(Type(), 0x5A);
+    chip.SetConfigWord(0x0000);
+    ASSERT_TRUE(chip.CodeProtected());
+    for (const bool force : {false, true}) {
+        Socket(chip);
+        std::vector<std::string> arguments{"--port", "sim", "read", Path("out.hex")};
+        if (force) {
+            arguments.insert(arguments.begin(), "--force");
+        }
+        const Run run = Cli(arguments);
+        EXPECT_EQ(run.status, ExitStatus::ChipFailed);
+        EXPECT_TRUE(Has(run.out,
+                        "the chip is code-protected: its program words read as zeros and "
+                        "its calibration value cannot be read"))
+            << run.out;
+        EXPECT_FALSE(Has(run.out, "calibration 0")) << run.out;
+        EXPECT_EQ(QFile::exists(folder.filePath(QStringLiteral("out.hex"))), force);
+    }
+    const Run osccal = Cli({"--port", "sim", "osccal"});
+    EXPECT_EQ(osccal.status, ExitStatus::ChipFailed);
+    EXPECT_EQ(osccal.out, "the chip is code-protected: its calibration value cannot be read\n");
+}
+
 INSTANTIATE_TEST_SUITE_P(AllChips, CliChipTest, ::testing::Values(1, 2, 3, 4));
 
 using CliBatchTest = CliFixture;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "cli/CliEnvironment.h"
 #include "cli/CliRun.h"
@@ -28,12 +29,19 @@ protected:
 
     Run Cli(std::initializer_list<const char*> arguments, const std::string& input = {}) {
         std::istringstream in(input);
-        return Cli(arguments, in);
+        return Cli(std::vector<std::string>(arguments.begin(), arguments.end()), in);
     }
     Run Cli(std::initializer_list<const char*> arguments, std::istream& in) {
+        return Cli(std::vector<std::string>(arguments.begin(), arguments.end()), in);
+    }
+    Run Cli(const std::vector<std::string>& arguments, const std::string& input = {}) {
+        std::istringstream in(input);
+        return Cli(arguments, in);
+    }
+    Run Cli(const std::vector<std::string>& arguments, std::istream& in) {
         QStringList list{QStringLiteral("chipsmith-cli")};
-        for (const char* argument : arguments) {
-            list << QString::fromUtf8(argument);
+        for (const std::string& argument : arguments) {
+            list << QString::fromStdString(argument);
         }
         std::ostringstream out;
         std::ostringstream err;

@@ -18,7 +18,7 @@ TEST_F(CommandLineTest, MistakesEndWithTheirExitStatusAndSayWhatToDo) {
         {{"blank", "x.hex"}, ExitStatus::Usage, "blank takes no FILE"},
         {{"blank"}, ExitStatus::Usage, "blank needs --chip"},
         {{"--chip", "16f84", "blank"}, ExitStatus::Usage, "unknown chip \"16f84\""},
-        {{"--port", "com1", "detect"}, ExitStatus::Usage, "unknown port \"com1\""},
+        {{"--port", "com1", "detect"}, ExitStatus::NoBoard, "com1 is not a parallel port"},
         {{"--calibration", "1FF", "program", "x.hex"}, ExitStatus::Usage, "from 0 to FE"},
         {{"verify", "a.hex", "b.hex"}, ExitStatus::Usage, "too many arguments"},
         {{"--help-all"}, ExitStatus::Usage, "Unknown option 'help-all'"},

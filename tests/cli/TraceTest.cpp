@@ -53,19 +53,27 @@ TEST_F(TraceTest, AShortReadIsRecordedWithItsFramesEdges) {
     const std::vector<Change> changes = Changes(file.readAll().toStdString(), header);
 
     for (const char* line :
-         {"$timescale 1 ns $end", "$var wire 1 d data_out $end", "$var wire 1 c clock $end",
-          "$var wire 1 a switch_a $end", "$var wire 1 b switch_b $end",
+         {"$timescale 100 ns $end", "$var wire 1 d data_out $end", "$var wire 1 c clock $end",
+          "$var wire 1 a vdd_switch_a $end", "$var wire 1 b vpp_switch_b $end",
           "$var wire 1 r data_in $end", "$enddefinitions $end"}) {
         EXPECT_NE(std::find(header.begin(), header.end(), line), header.end()) << line;
     }
     // Clock rising edges while powered: 6 for the command, 16 for the read frame. Within the
     // frames data moves only while the clock is low, and the board samples only while it is high.
+    // The clock-high phase is a 1 us busy-wait: 10 units of 100 ns. The virtual clock stands
+    // still between accesses, so a rise follows its fall in the same unit and is shown a unit on.
     std::map<char, char> level;
     int risingWhilePowered = 0;
+    std::int64_t rose = -1;
     for (const Change& change : changes) {
         const bool powered = level['a'] == '1' && level['b'] == '1';
         if (change.signal == 'c' && change.level == '1' && powered) {
             ++risingWhilePowered;
+            rose = change.time;
+        }
+        if (change.signal == 'c' && change.level == '0' && powered && rose >= 0) {
+            EXPECT_GE(change.time - rose, 9) << "a clock-high phase ending at " << change.time;
+            EXPECT_LE(change.time - rose, 10) << "a clock-high phase ending at " << change.time;
         }
         const bool inFrames = powered && risingWhilePowered > 0;  // after the power-up's probe
         if (change.signal == 'd' && inFrames) {
