@@ -152,7 +152,9 @@ FileReadResult FileLayer::ReadHead(const QString& path, qint64 maxBytes) {
 std::optional<FileError> FileLayer::WriteWhole(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     // Only the new content's own temporary file is written; the old file stays until commit.
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a buffered write that fails only when commit flushes it (a full disk) would
+    // otherwise be put in place as an empty file, with commit saying it went well.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return FileError{CauseOfFailedCreate(path), QFileInfo(path).absoluteFilePath()};
     }
     const QString fullPath = QFileInfo(file.fileName()).absoluteFilePath();
