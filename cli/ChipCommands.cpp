@@ -242,6 +242,10 @@ ChipOutcome OsccalCommand(CommandContext& context) {
         outcome.summary = "the chip is code-protected: its calibration value cannot be read";
         return outcome;
     }
-    outcome.summary = CalibrationText(ReadCalibrationValue(context));
+    const int value = ReadCalibrationValue(context);
+    outcome.summary = CalibrationText(value);
+    if (value != NoCalibration) {
+        outcome.value = CalibrationValueText(value);
+    }
     return outcome;
 }

@@ -18,6 +18,7 @@ struct ChipOutcome {
     std::vector<std::string> details;  // result lines before the summary (differences, fields)
     std::string summary;               // "programmed, calibration 5A, 0 errors"
     QByteArray data;                   // read: the Intel HEX text of the chip
+    std::string value;  // the bare result a script takes with --quiet (osccal: "5A"); may be empty
 };
 
 struct CommandContext {

@@ -155,6 +155,11 @@ ChipOutcome CliRun::RunOnce() {
 void CliRun::Report(const ChipOutcome& outcome, int number) {
     progress_.Clear();
     const std::string prefix = number > 0 ? "chip " + std::to_string(number) + ": " : "";
+    // $(chipsmith-cli -q osccal) is the value itself.
+    if (options_.quiet && !outcome.value.empty() && number == 0) {
+        Results() << outcome.value << '\n' << std::flush;
+        return;
+    }
     Results() << prefix << outcome.summary << '\n';
     for (const std::string& line : outcome.details) {
         Results() << "  " << line << '\n';

@@ -8,8 +8,9 @@ namespace {
 
 using ResultLinesTest = CliFixture;
 
-// What a script captures with $(...): the result alone, worded the same with and without --quiet,
-// a calibration value always as two digits and a count of one in the singular.
+// What a script captures with $(...): the result alone, worded the same with and without --quiet
+// (osccal's is the bare value under --quiet), a calibration value always as two digits and a
+// count of one in the singular.
 TEST_F(ResultLinesTest, QuietHidesMessagesButNeverTheResult) {
     SimulatedChip chip = SimulatedChip::Factory(1, 0x07);
     chip.SetWord(3, 0x0A05);
@@ -20,7 +21,7 @@ TEST_F(ResultLinesTest, QuietHidesMessagesButNeverTheResult) {
         int status;
         const char* out;
     } rows[] = {
-        {{"-q", "--port", "sim", "osccal"}, ExitStatus::Done, "calibration 07\n"},
+        {{"-q", "--port", "sim", "osccal"}, ExitStatus::Done, "07\n"},
         {{"--port", "sim", "osccal"}, ExitStatus::Done, "calibration 07\n"},
         {{"-q", "--port", "sim", "detect"}, ExitStatus::Done, "board on LPT1 (0x378, simulated)\n"},
         {{"-q", "--port", "sim", "blank"},
