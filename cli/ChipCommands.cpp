@@ -245,7 +245,7 @@ ChipOutcome OsccalCommand(CommandContext& context) {
     const int value = ReadCalibrationValue(context);
     outcome.summary = CalibrationText(value);
     if (value != NoCalibration) {
-        outcome.value = CalibrationValueText(value);
+        outcome.value = CalibrationByte(value);
     }
     return outcome;
 }
