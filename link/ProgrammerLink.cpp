@@ -1,11 +1,17 @@
 #include "link/ProgrammerLink.h"
 
+#include <algorithm>
+
+#include "link/Delays.h"
+
 namespace {
 
 // The last of the standard candidates; where the addresses stand before any detection, and
 // after one that found nothing.
 constexpr std::uint16_t UnopenedDataPort = 0x3BC;
 constexpr std::uint8_t SupplyBits = 0x0C;
+// Writes timed before the shortest of them may stand for the port's speed.
+constexpr int WritesToJudgeThePortBy = 32;
 
 AbsentPortIo absent;
 
@@ -27,7 +33,14 @@ std::uint8_t ProgrammerLink::Open(std::uint16_t dataPort) {
     dataPort_ = dataPort;
     statusPort_ = static_cast<std::uint16_t>(dataPort + 1);
     shadow_ = io_->In(dataPort_);
+    // Another port may be faster.
+    timedWrites_ = 0;
     return shadow_;
+}
+
+void ProgrammerLink::SetIo(PortIo& io) {
+    io_ = &io;
+    timedWrites_ = 0;
 }
 
 bool ProgrammerLink::Powered() const {
@@ -35,8 +48,29 @@ bool ProgrammerLink::Powered() const {
 }
 
 void ProgrammerLink::WriteData(std::uint8_t value) {
+    if (value == shadow_) {
+        return;
+    }
+    const Delays& clock = CurrentDelays();
+    const std::int64_t issued = clock.Now();
     io_->Out(dataPort_, value);
+    lastWriteAt_ = clock.Now();
+    const std::int64_t took = lastWriteAt_ - issued;
+    shortestWriteNs_ = timedWrites_ == 0 ? took : std::min(shortestWriteNs_, took);
+    if (timedWrites_ < WritesToJudgeThePortBy) {
+        ++timedWrites_;
+    }
     shadow_ = value;
+}
+
+void ProgrammerLink::WaitSinceLastWrite(std::int64_t nanoseconds) {
+    if (ShortestWriteNs() < nanoseconds) {
+        WaitUntil(lastWriteAt_ + nanoseconds);
+    }
+}
+
+std::int64_t ProgrammerLink::ShortestWriteNs() const {
+    return timedWrites_ >= WritesToJudgeThePortBy ? shortestWriteNs_ : 0;
 }
 
 void ProgrammerLink::ModifyData(std::uint8_t set, std::uint8_t clear) {

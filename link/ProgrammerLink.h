@@ -10,6 +10,15 @@
 // byte the same as reading the register back each time, because a standard port reads back the
 // value last written.
 //
+// A write that would change no line is not sent at all.
+//
+// The link also times its writes on the installed clock, so that the frames can measure their
+// waits from the last edge: a wait of T after a write lasts T from the moment the write returned
+// (the edge is on the wire by then, whatever the backend), unless the port is slow: a port whose
+// every write has taken at least T cannot put two edges closer than T, so the wait costs nothing
+// there. What counts is the shortest write seen, once enough have been seen that a slow start
+// (cold caches, the first claim of the port) cannot pass for a slow port.
+//
 // The free functions of ProgrammerPort.h work on the link the program has installed (see
 // InstalledLink below).
 
@@ -27,11 +36,13 @@ public:
 
     // Points the link at the port whose data register is at dataPort (status at dataPort + 1) and
     // reads the data register once into the shadow; returns what it read (0xFF: no port there).
+    // The port's speed is judged afresh.
     std::uint8_t Open(std::uint16_t dataPort);
     // The status register alone, for callers that set the two addresses one by one.
     void SetStatusPort(std::uint16_t statusPort) { statusPort_ = statusPort; }
-    // Another backend from now on; the addresses and the shadow stay until the next Open.
-    void SetIo(PortIo& io) { io_ = &io; }
+    // Another backend from now on; the addresses and the shadow stay until the next Open, its
+    // speed is judged afresh.
+    void SetIo(PortIo& io);
 
     PortIo& Io() const { return *io_; }
     std::uint16_t DataPort() const { return dataPort_; }
@@ -41,17 +52,27 @@ public:
     // Either supply switch on, judged from the shadow.
     bool Powered() const;
 
-    // Writes a whole value to the data register.
+    // Writes a whole value to the data register (nothing, if it holds that value already).
     void WriteData(std::uint8_t value);
     // Sets and clears bits of the data register, keeping the others.
     void ModifyData(std::uint8_t set, std::uint8_t clear);
     std::uint8_t ReadStatus();
+
+    // Returns once at least `nanoseconds` have passed since the last write to the data register,
+    // at once if the port's own writes take that long.
+    void WaitSinceLastWrite(std::int64_t nanoseconds);
+    // The shortest write to the data register so far, in nanoseconds, once enough have been timed
+    // to judge the port by; until then 0.
+    std::int64_t ShortestWriteNs() const;
 
 private:
     PortIo* io_;
     std::uint16_t dataPort_;
     std::uint16_t statusPort_;
     std::uint8_t shadow_ = 0xFF;
+    std::int64_t lastWriteAt_ = 0;
+    std::int64_t shortestWriteNs_ = 0;
+    int timedWrites_ = 0;
 };
 
 // The link the free functions use. Until a program installs its own, it is a link over a port
