@@ -13,11 +13,14 @@
 // A write that would change no line is not sent at all.
 //
 // The link also times its writes on the installed clock, so that the frames can measure their
-// waits from the last edge: a wait of T after a write lasts T from the moment the write returned
-// (the edge is on the wire by then, whatever the backend), unless the port is slow: a port whose
-// every write has taken at least T cannot put two edges closer than T, so the wait costs nothing
-// there. What counts is the shortest write seen, once enough have been seen that a slow start
-// (cold caches, the first claim of the port) cannot pass for a slow port.
+// waits from the last edge rather than add them to it. A write puts its edge on the wire at some
+// moment of its call, which has certainly passed when the call returns; the next write's edge
+// follows no sooner than the rest of this call and the start of the next, about one write in all.
+// So a wait of T lasts until T after the last write returned, less half the shortest write the
+// port has taken (the other half is the margin): on a port whose writes take 2T or more it costs
+// nothing, on an instant one exactly T. The shortest write is judged from the first writes after
+// the port is opened, enough of them that one slow start (the claim of the port, cold caches)
+// cannot pass for a slow port; after that only the end of each write is timed.
 //
 // The free functions of ProgrammerPort.h work on the link the program has installed (see
 // InstalledLink below).
@@ -58,11 +61,10 @@ public:
     void ModifyData(std::uint8_t set, std::uint8_t clear);
     std::uint8_t ReadStatus();
 
-    // Returns once at least `nanoseconds` have passed since the last write to the data register,
-    // at once if the port's own writes take that long.
+    // Returns once at least `nanoseconds` have passed since the last write to the data register
+    // put its edge on the wire, as above.
     void WaitSinceLastWrite(std::int64_t nanoseconds);
-    // The shortest write to the data register so far, in nanoseconds, once enough have been timed
-    // to judge the port by; until then 0.
+    // The shortest of the writes that judge the port, in nanoseconds; 0 until they are done.
     std::int64_t ShortestWriteNs() const;
 
 private:

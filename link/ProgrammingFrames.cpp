@@ -22,7 +22,8 @@
 // time), 100 ns from a rising edge to the sample of a read frame (the chip's data is valid 80 ns
 // after it) and 1 us from the last clock of a frame to the first clock of the next (the chip turns
 // the line round after a command). Each is measured from the edge it follows (see ProgrammerLink):
-// on a port whose writes take a microsecond, as real ports do, they cost nothing.
+// on a port whose writes take a microsecond, as real ports do, the clock phases cost nothing and a
+// gap between frames half a microsecond.
 
 #include <cstdint>
 
