@@ -114,6 +114,10 @@ void DriveDataLowAfter(std::int64_t holdNanoseconds) {
     }
 }
 
+void TimeLastEdge() {
+    Link().TimeLastWrite();
+}
+
 void WaitSinceLastEdge(std::int64_t nanoseconds) {
     Link().WaitSinceLastWrite(nanoseconds);
 }

@@ -59,12 +59,21 @@ void ProgrammerLink::WriteData(std::uint8_t value) {
         const std::int64_t took = lastWriteAt_ - issued;
         shortestWriteNs_ = timedWrites_ == 0 ? took : std::min(shortestWriteNs_, took);
         ++timedWrites_;
+        lastWriteTimed_ = true;
     } else {
-        // A clock read is no small part of a write to a fast port: once judged, only the end.
+        // A clock read is no small part of a write to a fast port: once the port is judged, the
+        // end of a write is read when something waits from it (which can only be later).
         io_->Out(dataPort_, value);
-        lastWriteAt_ = clock.Now();
+        lastWriteTimed_ = false;
     }
     shadow_ = value;
+}
+
+void ProgrammerLink::TimeLastWrite() {
+    if (!lastWriteTimed_) {
+        lastWriteAt_ = CurrentDelays().Now();
+        lastWriteTimed_ = true;
+    }
 }
 
 void ProgrammerLink::ModifyData(std::uint8_t set, std::uint8_t clear) {
@@ -74,6 +83,7 @@ void ProgrammerLink::ModifyData(std::uint8_t set, std::uint8_t clear) {
 void ProgrammerLink::WaitSinceLastWrite(std::int64_t nanoseconds) {
     const std::int64_t credit = ShortestWriteNs() / 2;
     if (credit < nanoseconds) {
+        TimeLastWrite();
         WaitUntil(lastWriteAt_ + nanoseconds - credit);
     }
 }

@@ -20,7 +20,8 @@
 // port has taken (the other half is the margin): on a port whose writes take 2T or more it costs
 // nothing, on an instant one exactly T. The shortest write is judged from the first writes after
 // the port is opened, enough of them that one slow start (the claim of the port, cold caches)
-// cannot pass for a slow port; after that only the end of each write is timed.
+// cannot pass for a slow port; after that the end of a write is read from the clock only when a
+// wait needs it, or when the caller asks (TimeLastWrite), which can only make waits longer.
 //
 // The free functions of ProgrammerPort.h work on the link the program has installed (see
 // InstalledLink below).
@@ -64,6 +65,9 @@ public:
     // Returns once at least `nanoseconds` have passed since the last write to the data register
     // put its edge on the wire, as above.
     void WaitSinceLastWrite(std::int64_t nanoseconds);
+    // Reads the time of the last write now, unless it is known: the end of a frame, from which the
+    // next frame's gap counts whatever the program does in between.
+    void TimeLastWrite();
     // The shortest of the writes that judge the port, in nanoseconds; 0 until they are done.
     std::int64_t ShortestWriteNs() const;
 
@@ -73,6 +77,7 @@ private:
     std::uint16_t statusPort_;
     std::uint8_t shadow_ = 0xFF;
     std::int64_t lastWriteAt_ = 0;
+    bool lastWriteTimed_ = true;
     std::int64_t shortestWriteNs_ = 0;
     int timedWrites_ = 0;
 };

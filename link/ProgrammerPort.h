@@ -62,6 +62,8 @@ void DriveDataLowAfter(std::int64_t holdNanoseconds);
 int SampleDataLine();
 // Returns once at least this long has passed since the last line change (see ProgrammerLink).
 void WaitSinceLastEdge(std::int64_t nanoseconds);
+// Takes the time of the last line change now (a frame's end), not at the next wait.
+void TimeLastEdge();
 
 // Frames.
 void SendCommand(std::uint16_t code);

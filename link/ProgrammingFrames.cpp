@@ -43,6 +43,7 @@ void SendBits(unsigned bits, int count) {
         ClockLow();
     }
     DriveDataLowAfter(ClockPhaseNs);
+    TimeLastEdge();
 }
 
 }  // namespace
@@ -65,5 +66,6 @@ std::uint16_t ReadDataWord() {
         ClockLow();
     }
     DriveDataLowAfter(ClockPhaseNs);
+    TimeLastEdge();
     return static_cast<std::uint16_t>((samples >> 1) & 0x7FFF);
 }
