@@ -23,7 +23,6 @@
 #include <string>
 #include <vector>
 
-#include "bench/AccessCostPort.h"
 #include "bench/CountingDelays.h"
 #include "bench/PortAccessTiming.h"
 #include "chip/ChipOperations.h"
@@ -34,6 +33,7 @@
 #include "link/ProgrammerLink.h"
 #include "link/SystemDelays.h"
 #include "sim/SimulatedBoard.h"
+#include "sim/SlowPort.h"
 #include "sim/VirtualDelays.h"
 
 namespace {
@@ -142,7 +142,7 @@ std::vector<Estimate> EstimateSteps(const ChipInfo& chip, const std::vector<Step
     ScopedVirtualDelays delays;
     SimulatedBoard board{[&delays] { return delays.clock().Now(); }};
     Refill(board, chip);
-    AccessCostPort port(board, delays.clock(), accessNs);
+    SlowPort port(board, delays.clock(), accessNs);
     InstalledLink link(port, board.Base());
     std::vector<Estimate> estimates;
     for (const Step& step : steps) {

@@ -4,6 +4,7 @@
 
 #include "link/ProgrammerLink.h"
 #include "link/ProgrammerPort.h"
+#include "sim/SlowPort.h"
 #include "sim/VirtualDelays.h"
 #include "tests/support/FakePorts.h"
 
@@ -125,26 +126,6 @@ TEST_F(FramesTest, ReadFrameDropsTheStartSampleAndPutsTheStopSampleInBit14) {
         EXPECT_EQ(next, 16u);
     }
 }
-
-// A port whose every access takes `costNs` of the virtual clock.
-class SlowPort final : public PortIo {
-public:
-    SlowPort(PortIo& inner, VirtualDelays& clock, std::int64_t costNs)
-        : inner_(inner), clock_(clock), costNs_(costNs) {}
-    std::uint8_t In(std::uint16_t address) override {
-        clock_.Advance(costNs_);
-        return inner_.In(address);
-    }
-    void Out(std::uint16_t address, std::uint8_t value) override {
-        clock_.Advance(costNs_);
-        inner_.Out(address, value);
-    }
-
-private:
-    PortIo& inner_;
-    VirtualDelays& clock_;
-    std::int64_t costNs_;
-};
 
 TEST_F(FramesTest, WaitsRunFromTheLastEdgeAndCostNothingWhereThePortIsSlowerThanThey) {
     // ReadData: 12 writes. On an instant port, exactly the chip's minimums: 1 us from the last

@@ -5,11 +5,11 @@
 #include "link/PortIo.h"
 #include "sim/VirtualDelays.h"
 
-// Another backend whose every access takes a fixed time on a virtual clock: what the program does
-// on a real port of that speed, without waiting for it.
-class AccessCostPort final : public PortIo {
+// Another backend whose every access takes a fixed time on a virtual clock, its effect coming at
+// the end of it: what the program does on a real port of that speed, without waiting for it.
+class SlowPort final : public PortIo {
 public:
-    AccessCostPort(PortIo& inner, VirtualDelays& clock, std::int64_t costNs)
+    SlowPort(PortIo& inner, VirtualDelays& clock, std::int64_t costNs)
         : inner_(inner), clock_(clock), costNs_(costNs) {}
 
     std::uint8_t In(std::uint16_t address) override {
