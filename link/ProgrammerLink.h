@@ -68,10 +68,11 @@ public:
     // Reads the time of the last write now, unless it is known: the end of a frame, from which the
     // next frame's gap counts whatever the program does in between.
     void TimeLastWrite();
+
+private:
     // The shortest of the writes that judge the port, in nanoseconds; 0 until they are done.
     std::int64_t ShortestWriteNs() const;
 
-private:
     PortIo* io_;
     std::uint16_t dataPort_;
     std::uint16_t statusPort_;
