@@ -42,8 +42,12 @@ std::int64_t SystemDelays::Now() const {
 }
 
 void SystemDelays::WaitUntil(std::int64_t deadline) {
+    const std::int64_t now = MonotonicNow();
+    if (now >= deadline) {
+        return;
+    }
     const std::int64_t wakeUp = deadline - SpinMarginNanoseconds;
-    if (MonotonicNow() < wakeUp) {
+    if (now < wakeUp) {
         timespec until{};
         until.tv_sec = static_cast<time_t>(wakeUp / 1'000'000'000);
         until.tv_nsec = static_cast<long>(wakeUp % 1'000'000'000);
