@@ -162,10 +162,11 @@ void PrintHeader(std::int64_t accessNs) {
     std::printf(
         "wall: measured on the simulated board; needed: pauses asked + busy-waits (pulses, "
         "supplies) at %ld ns an iteration;\nedge: time spent waiting for the frames' edges; "
-        "real hw: estimate for a real port at %lld ns an access (waits + accesses x %lld ns)\n",
+        "real hw: estimate for a real port at %lld ns an access (waits + accesses x %lld ns,\n"
+        "the pauses as long as the real clock kept them)\n",
         BusyWaitNanosecondsPerIteration, static_cast<long long>(accessNs),
         static_cast<long long>(accessNs));
-    std::printf("%-7s %-15s %9s %9s %6s | %8s %8s %6s | %7s | %7s %8s %7s | %9s | %s\n", "chip",
+    std::printf("%-7s %-15s %9s %9s %6s | %8s %8s %6s | %7s | %7s %8s %7s | %10s | %s\n", "chip",
                 "operation", "wall ms", "needed ms", "ratio", "pause ms", "spent ms", "ratio",
                 "edge ms", "reads", "writes", "w/word", "real hw ms", "outcome");
 }
