@@ -157,4 +157,31 @@ TEST_F(FramesTest, WaitsRunFromTheLastEdgeAndCostNothingWhereThePortIsSlowerThan
     }
 }
 
+TEST_F(FramesTest, ASlowStartDoesNotPassForASlowPort) {
+    // The first writes take 5 us each (the claim of a real port, cold caches), then none: the
+    // link must still wait the chip's minimums in full.
+    struct SlowStart final : public PortIo {
+        SlowStart(PortIo& inner, VirtualDelays& clock) : inner(inner), clock(clock) {}
+        std::uint8_t In(std::uint16_t address) override { return inner.In(address); }
+        void Out(std::uint16_t address, std::uint8_t value) override {
+            if (slowWrites > 0) {
+                --slowWrites;
+                clock.Advance(5'000);
+            }
+            inner.Out(address, value);
+        }
+        PortIo& inner;
+        VirtualDelays& clock;
+        int slowWrites = 20;
+    };
+    SlowStart port(ports, delays.clock());
+    InstalledLink link(port, 0x378);
+    for (int i = 0; i < 4; ++i) {
+        SendCommand(ReadData);
+    }
+    const std::int64_t start = delays.clock().Now();
+    SendCommand(ReadData);
+    EXPECT_EQ(delays.clock().Now() - start, 2'100);
+}
+
 }  // namespace
