@@ -28,3 +28,11 @@ void Pause(int milliseconds) {
 void BusyWait(int iterations) {
     CurrentDelays().BusyWait(iterations);
 }
+
+std::int64_t ClockNow() {
+    return CurrentDelays().Now();
+}
+
+void WaitUntil(std::int64_t deadline) {
+    CurrentDelays().WaitUntil(deadline);
+}

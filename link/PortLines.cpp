@@ -95,6 +95,33 @@ void ClockLow() {
     Link().ModifyData(ClockBit, 0);
 }
 
+void ClockHighWithData(int logicLevel) {
+    if (logicLevel != 0) {
+        Link().ModifyData(0, DataBit | ClockBit);
+    } else {
+        Link().ModifyData(DataBit, ClockBit);
+    }
+}
+
+void ClockHighReleasingData() {
+    ClockHighWithData(1);
+}
+
+void DriveDataLowAfter(std::int64_t holdNanoseconds) {
+    if ((Link().Shadow() & DataBit) == 0) {
+        Link().WaitSinceLastWrite(holdNanoseconds);
+        Link().ModifyData(DataBit, 0);
+    }
+}
+
+void TimeLastEdge() {
+    Link().TimeLastWrite();
+}
+
+void WaitSinceLastEdge(std::int64_t nanoseconds) {
+    Link().WaitSinceLastWrite(nanoseconds);
+}
+
 int SampleDataLine() {
     return AckSet() ? 0 : 1;
 }

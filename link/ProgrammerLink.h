@@ -10,6 +10,19 @@
 // byte the same as reading the register back each time, because a standard port reads back the
 // value last written.
 //
+// A write that would change no line is not sent at all.
+//
+// The link also times its writes on the installed clock, so that the frames can measure their
+// waits from the last edge rather than add them to it. A write puts its edge on the wire at some
+// moment of its call, which has certainly passed when the call returns; the next write's edge
+// follows no sooner than the rest of this call and the start of the next, about one write in all.
+// So a wait of T lasts until T after the last write returned, less half the shortest write the
+// port has taken (the other half is the margin): on a port whose writes take 2T or more it costs
+// nothing, on an instant one exactly T. The shortest write is judged from the first writes after
+// the port is opened, enough of them that one slow start (the claim of the port, cold caches)
+// cannot pass for a slow port; after that the end of a write is read from the clock only when a
+// wait needs it, or when the caller asks (TimeLastWrite), which can only make waits longer.
+//
 // The free functions of ProgrammerPort.h work on the link the program has installed (see
 // InstalledLink below).
 
@@ -27,11 +40,13 @@ public:
 
     // Points the link at the port whose data register is at dataPort (status at dataPort + 1) and
     // reads the data register once into the shadow; returns what it read (0xFF: no port there).
+    // The port's speed is judged afresh.
     std::uint8_t Open(std::uint16_t dataPort);
     // The status register alone, for callers that set the two addresses one by one.
     void SetStatusPort(std::uint16_t statusPort) { statusPort_ = statusPort; }
-    // Another backend from now on; the addresses and the shadow stay until the next Open.
-    void SetIo(PortIo& io) { io_ = &io; }
+    // Another backend from now on; the addresses and the shadow stay until the next Open, its
+    // speed is judged afresh.
+    void SetIo(PortIo& io);
 
     PortIo& Io() const { return *io_; }
     std::uint16_t DataPort() const { return dataPort_; }
@@ -41,17 +56,31 @@ public:
     // Either supply switch on, judged from the shadow.
     bool Powered() const;
 
-    // Writes a whole value to the data register.
+    // Writes a whole value to the data register (nothing, if it holds that value already).
     void WriteData(std::uint8_t value);
     // Sets and clears bits of the data register, keeping the others.
     void ModifyData(std::uint8_t set, std::uint8_t clear);
     std::uint8_t ReadStatus();
 
+    // Returns once at least `nanoseconds` have passed since the last write to the data register
+    // put its edge on the wire, as above.
+    void WaitSinceLastWrite(std::int64_t nanoseconds);
+    // Reads the time of the last write now, unless it is known: the end of a frame, from which the
+    // next frame's gap counts whatever the program does in between.
+    void TimeLastWrite();
+
 private:
+    // The shortest of the writes that judge the port, in nanoseconds; 0 until they are done.
+    std::int64_t ShortestWriteNs() const;
+
     PortIo* io_;
     std::uint16_t dataPort_;
     std::uint16_t statusPort_;
     std::uint8_t shadow_ = 0xFF;
+    std::int64_t lastWriteAt_ = 0;
+    bool lastWriteTimed_ = true;
+    std::int64_t shortestWriteNs_ = 0;
+    int timedWrites_ = 0;
 };
 
 // The link the free functions use. Until a program installs its own, it is a link over a port

@@ -53,7 +53,17 @@ void SetDataLine(int logicLevel);
 void ReleaseDataLine();
 void ClockHigh();
 void ClockLow();
+// The rising clock edge and the data line in one write: the chip latches data on the falling edge
+// and needs it only 100 ns before and after that, so it may change with the rising one.
+void ClockHighWithData(int logicLevel);
+void ClockHighReleasingData();
+// Drives the data line low at least this long after the last edge; nothing if it is low already.
+void DriveDataLowAfter(std::int64_t holdNanoseconds);
 int SampleDataLine();
+// Returns once at least this long has passed since the last line change (see ProgrammerLink).
+void WaitSinceLastEdge(std::int64_t nanoseconds);
+// Takes the time of the last line change now (a frame's end), not at the next wait.
+void TimeLastEdge();
 
 // Frames.
 void SendCommand(std::uint16_t code);

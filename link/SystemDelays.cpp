@@ -9,7 +9,8 @@
 namespace {
 
 // Sleeping to within this much of the deadline and spinning the rest keeps the overshoot of the
-// short programming pulses small without burning a core for the long pauses.
+// short programming pulses small without burning a core for the long pauses; waits shorter than
+// this (the bit timing of the frames) only spin.
 constexpr std::int64_t SpinMarginNanoseconds = 200'000;
 
 std::int64_t MonotonicNow() {
@@ -31,15 +32,27 @@ SystemDelays::SystemDelays() {
 }
 
 void SystemDelays::Pause(int milliseconds) {
-    if (milliseconds <= 0) {
+    if (milliseconds > 0) {
+        WaitUntil(MonotonicNow() + std::int64_t{milliseconds} * 1'000'000);
+    }
+}
+
+std::int64_t SystemDelays::Now() const {
+    return MonotonicNow();
+}
+
+void SystemDelays::WaitUntil(std::int64_t deadline) {
+    const std::int64_t now = MonotonicNow();
+    if (now >= deadline) {
         return;
     }
-    const std::int64_t deadline = MonotonicNow() + std::int64_t{milliseconds} * 1'000'000;
     const std::int64_t wakeUp = deadline - SpinMarginNanoseconds;
-    timespec until{};
-    until.tv_sec = static_cast<time_t>(wakeUp / 1'000'000'000);
-    until.tv_nsec = static_cast<long>(wakeUp % 1'000'000'000);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    if (now < wakeUp) {
+        timespec until{};
+        until.tv_sec = static_cast<time_t>(wakeUp / 1'000'000'000);
+        until.tv_nsec = static_cast<long>(wakeUp % 1'000'000'000);
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+        }
     }
     SpinUntil(deadline);
 }

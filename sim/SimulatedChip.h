@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <set>
 #include <string>
@@ -18,6 +19,8 @@ inline constexpr char PulseCut[] = "pulse cut";
 inline constexpr char ClockHighTooShort[] = "clock high too short";
 inline constexpr char CommandGap[] = "command gap";
 inline constexpr char EdgeWithData[] = "edge with data";
+inline constexpr char DataSetup[] = "data setup";
+inline constexpr char DataHold[] = "data hold";
 inline constexpr char Contention[] = "contention";
 }  // namespace SimError
 
@@ -36,6 +39,10 @@ struct SimPins {
 // One PIC12C508/509/671/672 as seen from its pins: memory cells that can only lose bits, the
 // serial programming interface decoded edge by edge, and a record of everything done to it, so
 // that tests can judge the host from the chip's side.
+//
+// Timing it judges: 100 ns of clock high; data steady from 100 ns before a falling clock edge that
+// latches it to 100 ns after (it may change with the rising edge, never with the falling one);
+// 1 us from a command to the first clock of its data or read frame; pulses of at least 100 us.
 //
 // Choices where the real parts leave room:
 // - 14-bit chips: 0x2004-0x2006 read 0x3FFF and cannot be programmed; every other address that
@@ -157,6 +164,10 @@ private:
     std::uint16_t readValue_ = 0;
     std::int64_t risingAt_ = 0;
     std::int64_t commandEndAt_ = 0;
+    // When the board last changed the data line, and when the chip last latched it; long before
+    // anything at first.
+    std::int64_t dataChangedAt_ = std::numeric_limits<std::int64_t>::min() / 2;
+    std::int64_t latchedAt_ = std::numeric_limits<std::int64_t>::min() / 2;
     bool pulseOn_ = false;
     std::int64_t pulseStart_ = 0;
     int pulseAddress_ = 0;

@@ -23,6 +23,8 @@ constexpr int DataBits = 14;
 // The chip's minimum times, in nanoseconds.
 constexpr std::int64_t MinimumClockHighNs = 100;
 constexpr std::int64_t MinimumCommandGapNs = 1'000;
+constexpr std::int64_t MinimumDataSetupNs = 100;
+constexpr std::int64_t MinimumDataHoldNs = 100;
 constexpr std::int64_t MaximumSupplyGapNs = 9'000'000;
 
 std::string Hex(int value) {
@@ -43,18 +45,33 @@ void SimulatedChip::ApplyPins(const SimPins& pins, std::int64_t nowNs) {
     const bool wasInProgramMode = programMode_;
     ApplySupplies(pins, nowNs);
     pins_ = pins;
-    if (!wasInProgramMode || !programMode_ || pins.clockHigh == before.clockHigh) {
+    if (!wasInProgramMode || !programMode_) {
         return;
     }
-    if (pins.dataLow != before.dataLow) {
-        // The board changed data and clock in one write: no set-up or hold time at all.
-        AddError(SimError::EdgeWithData, "data changed in the same write as a clock edge");
+    const bool dataChanged = pins.dataLow != before.dataLow;
+    if (dataChanged) {
+        if (nowNs - latchedAt_ < MinimumDataHoldNs) {
+            AddError(SimError::DataHold, "data changed " + Ns(nowNs - latchedAt_) +
+                                             " after the falling clock edge, less than 100 ns");
+        }
+        dataChangedAt_ = nowNs;
+    }
+    if (pins.clockHigh == before.clockHigh) {
+        return;
     }
     if (pins.clockHigh) {
+        // The chip latches on the falling edge: data may change with the rising one.
         OnRisingEdge(nowNs);
-    } else {
-        OnFallingEdge(lineBefore, nowNs);
+        return;
     }
+    if (dataChanged) {
+        // No set-up or hold time at all.
+        AddError(SimError::EdgeWithData, "data changed in the same write as a falling clock edge");
+    } else if (frame_ != Frame::ReadOut && nowNs - dataChangedAt_ < MinimumDataSetupNs) {
+        AddError(SimError::DataSetup, "data changed " + Ns(nowNs - dataChangedAt_) +
+                                          " before the falling clock edge, less than 100 ns");
+    }
+    OnFallingEdge(lineBefore, nowNs);
 }
 
 void SimulatedChip::ApplySupplies(const SimPins& pins, std::int64_t nowNs) {
@@ -148,6 +165,7 @@ void SimulatedChip::OnFallingEdge(int data, std::int64_t nowNs) {
     }
     if (frame_ != Frame::ReadOut) {
         shift_ |= static_cast<std::uint32_t>(data) << cycle_;
+        latchedAt_ = nowNs;
     }
     ++cycle_;
     if (frame_ == Frame::Command && cycle_ == CommandCycles) {

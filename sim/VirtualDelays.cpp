@@ -16,6 +16,13 @@ void VirtualDelays::BusyWait(int iterations) {
     }
 }
 
+void VirtualDelays::WaitUntil(std::int64_t deadline) {
+    if (deadline > now_) {
+        waitedUntilNs_ += deadline - now_;
+        now_ = deadline;
+    }
+}
+
 std::int64_t VirtualDelays::PausedMilliseconds() const {
     return std::accumulate(pauses_.begin(), pauses_.end(), std::int64_t{0});
 }

@@ -25,6 +25,8 @@ public:
         }
     }
     void BusyWait(int iterations) override { clock_.BusyWait(iterations); }
+    std::int64_t Now() const override { return clock_.Now(); }
+    void WaitUntil(std::int64_t deadline) override { clock_.WaitUntil(deadline); }
     int pauses = 0;
 
 private:

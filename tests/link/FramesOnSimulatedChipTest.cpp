@@ -5,6 +5,7 @@
 #include "link/ProgrammerLink.h"
 #include "link/ProgrammerPort.h"
 #include "sim/SimulatedBoard.h"
+#include "sim/SlowPort.h"
 #include "sim/VirtualDelays.h"
 
 namespace {
@@ -70,6 +71,32 @@ TEST_P(FramesOnSimulatedChipTest, DetectionFindsTheBoardOnLpt1) {
     EXPECT_EQ(DetectProgrammer(0xFFFF), 1);
     EXPECT_EQ(DataPortAddress, 0x378);
     EXPECT_EQ(board.DataRegister(), 0x03);
+}
+
+TEST(FramesOnSlowPortsTest, TheChipSeesItsTimingMetWhateverThePortsSpeed) {
+    // Instant, faster than a clock phase, about one, slower than a frame gap: the waits that the
+    // link counts as done by the port's own writes must still be done by the time of the edges.
+    for (std::int64_t costNs : {0, 40, 60, 150, 700, 1'000, 2'500}) {
+        ScopedVirtualDelays delays;
+        SimulatedBoard board{[&] { return delays.clock().Now(); }};
+        board.Insert(SimulatedChip::Factory(4, 0x5A));
+        SlowPort port(board, delays.clock(), costNs);
+        InstalledLink installed{port, 0x378};
+        {
+            PoweredChip powered(Core14, StartAt::AddressZero);
+            for (std::uint16_t word : {0x2A5F, 0x1234, 0x3FFE}) {
+                SendCommand(LoadData);
+                SendDataWord(word);
+                SendCommand(BeginProgramming);
+                BusyWait(2'000);
+                SendCommand(EndProgramming);
+                SendCommand(ReadData);
+                EXPECT_EQ(ReadDataWord() & 0x3FFF, word) << costNs;
+                SendCommand(IncrementAddress);
+            }
+        }
+        EXPECT_TRUE(board.Errors().empty()) << costNs << ": " << board.Errors().front();
+    }
 }
 
 TEST(FramesWithoutChipTest, AnEmptySocketReadsErasedWords) {

@@ -4,6 +4,7 @@
 
 #include "link/ProgrammerLink.h"
 #include "link/ProgrammerPort.h"
+#include "sim/SlowPort.h"
 #include "sim/VirtualDelays.h"
 #include "tests/support/FakePorts.h"
 
@@ -39,32 +40,32 @@ protected:
     ScopedVirtualDelays delays;
 };
 
-TEST_F(FramesTest, ReadDataCommandWritesNineteenBytes) {
+TEST_F(FramesTest, ACommandIsTwoWritesABitWithTheDataRidingOnTheRisingEdge) {
     SendCommand(ReadData);
+    // Levels 0, 0, 1, 0, 0, 0: each bit raises the clock (D1 cleared) with its data, then lowers
+    // it; the last bit leaves the line low, so no write follows.
     EXPECT_EQ(ports.WritesTo(0x378),
-              (Bytes{0x0F, 0x0D, 0x0F, 0x0F, 0x0D, 0x0F, 0x0E, 0x0C, 0x0E, 0x0F, 0x0D, 0x0F, 0x0F,
-                     0x0D, 0x0F, 0x0F, 0x0D, 0x0F, 0x0F}));
+              (Bytes{0x0D, 0x0F, 0x0D, 0x0F, 0x0C, 0x0E, 0x0D, 0x0F, 0x0D, 0x0F, 0x0D, 0x0F}));
     EXPECT_EQ(LevelsOnTheWire(), (std::vector<int>{0, 0, 1, 0, 0, 0}));
 }
 
-TEST_F(FramesTest, ReadFrameWritesFortyNineBytesAndSamplesWhileClockIsHigh) {
-    ports.ClearLog();
+TEST_F(FramesTest, AReadFrameIsTwoWritesAClockAndSamplesWhileTheClockIsHigh) {
     const std::uint16_t word = ReadDataWord();
     Bytes expected;
     for (int i = 0; i < 16; ++i) {
-        expected.insert(expected.end(), {0x0E, 0x0C, 0x0E});
+        expected.insert(expected.end(), {0x0C, 0x0E});
     }
-    expected.push_back(0x0F);
+    expected.push_back(0x0F);  // the line driven low again
     EXPECT_EQ(ports.WritesTo(0x378), expected);
 
-    // Each cycle: read+write 0E, read+write 0C, status read, read+write 0E.
     std::uint8_t lastWrite = 0;
     int statusReads = 0;
     for (const auto& access : ports.Log()) {
         if (access.kind == 'W') {
             lastWrite = access.value;
-        } else if (access.address == 0x379) {
+        } else {
             ++statusReads;
+            EXPECT_EQ(access.address, 0x379);
             EXPECT_EQ(lastWrite, 0x0C);
         }
     }
@@ -126,11 +127,61 @@ TEST_F(FramesTest, ReadFrameDropsTheStartSampleAndPutsTheStopSampleInBit14) {
     }
 }
 
-TEST_F(FramesTest, ClockHighLastsTwentyIterationsAndFramesKeepAGap) {
+TEST_F(FramesTest, WaitsRunFromTheLastEdgeAndCostNothingWhereThePortIsSlowerThanThey) {
+    // ReadData: 12 writes. On an instant port, exactly the chip's minimums: 1 us from the last
+    // frame, then six clocks high for 100 ns with 100 ns of clock low between them. A slower port
+    // has half its write counted as waited already: 75 ns of 150 ns writes, 500 ns of 1 us ones,
+    // which then cover the clock phases; 2 us writes cover the frame gap too.
+    const struct {
+        std::int64_t costNs, waitedNs;
+    } rows[] = {
+        {0, 1'000 + 6 * 100 + 5 * 100},
+        {150, (1'000 - 75) + 11 * (100 - 75)},
+        {1'000, 1'000 - 500},
+        {2'000, 0},
+    };
+    for (const auto& row : rows) {
+        ScopedVirtualDelays clock;
+        SlowPort slow(ports, clock.clock(), row.costNs);
+        InstalledLink link(slow, 0x378);
+        for (int i = 0; i < 3; ++i) {
+            SendCommand(ReadData);  // the link judges the port by its first writes
+        }
+        const std::int64_t waitedBefore = clock.clock().WaitedUntilNs();
+        const std::int64_t start = clock.clock().Now();
+        SendCommand(ReadData);
+        EXPECT_EQ(clock.clock().WaitedUntilNs() - waitedBefore, row.waitedNs) << row.costNs;
+        EXPECT_EQ(clock.clock().Now() - start, row.waitedNs + 12 * row.costNs) << row.costNs;
+        EXPECT_EQ(clock.clock().BusyWaitIterations(), 0);
+        EXPECT_TRUE(clock.clock().Pauses().empty());
+    }
+}
+
+TEST_F(FramesTest, ASlowStartDoesNotPassForASlowPort) {
+    // The first writes take 5 us each (the claim of a real port, cold caches), then none: the
+    // link must still wait the chip's minimums in full.
+    struct SlowStart final : public PortIo {
+        SlowStart(PortIo& inner, VirtualDelays& clock) : inner(inner), clock(clock) {}
+        std::uint8_t In(std::uint16_t address) override { return inner.In(address); }
+        void Out(std::uint16_t address, std::uint8_t value) override {
+            if (slowWrites > 0) {
+                --slowWrites;
+                clock.Advance(5'000);
+            }
+            inner.Out(address, value);
+        }
+        PortIo& inner;
+        VirtualDelays& clock;
+        int slowWrites = 20;
+    };
+    SlowStart port(ports, delays.clock());
+    InstalledLink link(port, 0x378);
+    for (int i = 0; i < 4; ++i) {
+        SendCommand(ReadData);
+    }
+    const std::int64_t start = delays.clock().Now();
     SendCommand(ReadData);
-    EXPECT_EQ(delays.clock().BusyWaitIterations(), 6 * 20 + 20);
-    EXPECT_GE(delays.clock().Now(), 7 * 1000);
-    EXPECT_TRUE(delays.clock().Pauses().empty());
+    EXPECT_EQ(delays.clock().Now() - start, 2'100);
 }
 
 }  // namespace

@@ -78,6 +78,17 @@ TEST_F(LinesTest, SingleLinesAreReadModifyWritesOfOneBit) {
     }
 }
 
+TEST_F(LinesTest, AChangeThatChangesNoLineIsNotSent) {
+    Start(0x0F);
+    SetDataLine(0);
+    ClockLow();
+    CurrentLink().WriteData(0x0F);
+    EXPECT_TRUE(ports.Log().empty());
+    ClockHighWithData(1);
+    ClockHighReleasingData();
+    EXPECT_EQ(ports.WritesTo(0x378), Bytes{0x0C});
+}
+
 TEST_F(LinesTest, SampleIsTheComplementOfAcknowledge) {
     ports.AddPort(0x378, [](std::uint8_t) { return std::uint8_t{0x40}; });
     installed->Open(0x378);

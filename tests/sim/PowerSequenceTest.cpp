@@ -77,12 +77,31 @@ TEST_P(PowerSequenceTest, TimingViolationsAreRecorded) {
     bench.PowerDown();
 
     bench.PowerUp(core14);
-    bench.Command(4, 999);  // the read frame starts too soon after its command
+    // The read frame's first clock comes 999 ns after its command.
+    bench.Command(4, 1'000 - SimBench::ClockLowNs - 1);
     EXPECT_EQ(bench.ReadWord() & 0x3FFF, EntryWord());
     EXPECT_EQ(bench.Errors(SimError::CommandGap), 1);
 
-    bench.Write(0x0C);  // clock high and data released in one write
+    // Data against the falling edge that latches it (from 0x0F: data and clock low).
+    const struct {
+        std::int64_t after;
+        std::uint8_t write;
+    } steps[] = {
+        {1'000, 0x0D},  // clock high
+        {1'000, 0x0C},  // data released while the clock is high...
+        {99, 0x0E},     // ...only 99 ns before it falls
+        {99, 0x0F},     // data low 99 ns after the clock fell
+        {1'000, 0x0C},  // clock high and data released: the rising edge may carry data
+        {1'000, 0x0F},  // the clock falls in the same write as the data
+    };
+    for (const auto& step : steps) {
+        bench.clock.Advance(step.after);
+        bench.Write(step.write);
+    }
+    EXPECT_EQ(bench.Errors(SimError::DataSetup), 1);
+    EXPECT_EQ(bench.Errors(SimError::DataHold), 1);
     EXPECT_EQ(bench.Errors(SimError::EdgeWithData), 1);
+    EXPECT_EQ(bench.board.Errors().size(), 5u) << ::testing::PrintToString(bench.board.Errors());
 }
 
 INSTANTIATE_TEST_SUITE_P(AllChips, PowerSequenceTest, ::testing::Values(1, 2, 3, 4));

@@ -12,6 +12,8 @@ class SimBench {
 public:
     static constexpr std::uint16_t Base = 0x378;
     static constexpr std::int64_t Microsecond = 1'000;
+    // Clock low before each bit: the previous bit's data hold.
+    static constexpr std::int64_t ClockLowNs = 100;
 
     VirtualDelays clock;
     SimulatedBoard board{[this] { return clock.Now(); }, Base};
@@ -37,6 +39,7 @@ public:
 
     // One clock cycle carrying a bit: data set while the clock is low, held through clock high.
     void ClockBit(int level, std::int64_t highNs = Microsecond) {
+        clock.Advance(ClockLowNs);
         level ? Clear(0x01) : Set(0x01);
         Clear(0x02);
         clock.Advance(highNs);
@@ -61,6 +64,7 @@ public:
     std::uint16_t ReadWord() {
         unsigned samples = 0;
         for (int cycle = 0; cycle < 16; ++cycle) {
+            clock.Advance(ClockLowNs);
             Clear(0x01);
             Clear(0x02);
             clock.Advance(Microsecond);
@@ -85,12 +89,12 @@ public:
         }
     }
     // The chip times its pulse from the end of BeginProgramming to the end of EndProgramming,
-    // which itself takes six 1 us clock cycles.
+    // which itself takes six clock cycles of 1.1 us.
     void Program(std::uint16_t word, std::int64_t pulseNs = 100 * Microsecond) {
         Command(2);
         SendWord(word);
         Command(8, 0);
-        clock.Advance(pulseNs - 6 * Microsecond);
+        clock.Advance(pulseNs - 6 * (ClockLowNs + Microsecond));
         Command(14);
     }
     void LoadConfiguration(std::uint16_t word = 0x3FFF) {
