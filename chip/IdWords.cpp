@@ -10,7 +10,19 @@
 
 namespace {
 
-std::array<std::uint16_t, IdWordCount> ReadFromChip(const ChipInfo& chip) {
+// From the first ID word on: each read, then on to the next.
+std::vector<std::uint16_t> ReadIdWordsHere(const ChipInfo& chip) {
+    std::vector<std::uint16_t> words;
+    for (int i = 0; i < IdWordCount; ++i) {
+        StopPoint(chip.idAddress + i);
+        SendCommand(ReadData);
+        words.push_back(chip.family.Forced(ReadDataWord()));
+        SendCommand(IncrementAddress);
+    }
+    return words;
+}
+
+std::vector<std::uint16_t> ReadFromChip(const ChipInfo& chip) {
     const ChipFamily& family = chip.family;
     return RunOnChip(family, StartAt::AddressZero, [&] {
         Pause(SettleMilliseconds);
@@ -24,13 +36,7 @@ std::array<std::uint16_t, IdWordCount> ReadFromChip(const ChipInfo& chip) {
             SendCommand(LoadConfiguration);
             SendDataWord(0x3FFF);
         }
-        std::array<std::uint16_t, IdWordCount> words{};
-        for (int i = 0; i < IdWordCount; ++i) {
-            StopPoint(chip.idAddress + i);
-            SendCommand(ReadData);
-            words[static_cast<std::size_t>(i)] = family.Forced(ReadDataWord());
-            SendCommand(IncrementAddress);
-        }
+        std::vector<std::uint16_t> words = ReadIdWordsHere(chip);
         ExitProgramMode();
         return words;
     });
@@ -54,8 +60,45 @@ void ReadIdWords(const ChipInfo& chip, std::uint32_t* image) {
     }
 }
 
+ConfigAndIdWords ReadConfigAndIdWords(const ChipInfo& chip) {
+    const ChipFamily& family = chip.family;
+    return RunOnChip(family, StartAt::PowerUp, [&] {
+        ConfigAndIdWords words{};
+        if (family.configAtPowerUp) {
+            // The 12-bit chips stand at the configuration word after power-up; one step more is
+            // address 0, and the ID words follow program memory.
+            SendCommand(ReadData);
+            words.config = static_cast<std::uint16_t>(ReadDataWord() | family.ReadForceMask);
+            SendCommand(IncrementAddress);
+            Pause(SettleMilliseconds);
+            for (int address = 0; address < chip.idAddress; ++address) {
+                SendCommand(IncrementAddress);
+            }
+            words.ids = ReadIdWordsHere(chip);
+        } else {
+            // The 14-bit chips: configuration memory holds the ID words, then the configuration
+            // word a few steps on.
+            Pause(SettleMilliseconds);
+            SendCommand(LoadConfiguration);
+            SendDataWord(0x3FFF);
+            words.ids = ReadIdWordsHere(chip);
+            for (int i = IdWordCount; i < family.incrementsFromConfigurationArea; ++i) {
+                SendCommand(IncrementAddress);
+            }
+            SendCommand(ReadData);
+            words.config = static_cast<std::uint16_t>(ReadDataWord() | family.ReadForceMask);
+        }
+        ExitProgramMode();
+        return words;
+    });
+}
+
 std::vector<WordMismatch> IdWordDifferences(const ChipInfo& chip, const std::uint32_t* image) {
-    const auto words = ReadFromChip(chip);
+    return IdWordDifferences(chip, image, ReadFromChip(chip));
+}
+
+std::vector<WordMismatch> IdWordDifferences(const ChipInfo& chip, const std::uint32_t* image,
+                                            const std::vector<std::uint16_t>& words) {
     std::vector<WordMismatch> differences;
     for (int i = 0; i < IdWordCount; ++i) {
         const std::uint16_t onChip = words[static_cast<std::size_t>(i)];

@@ -19,3 +19,15 @@ void ReadIdWords(const ChipInfo& chip, std::uint32_t* image);
 
 // Reads the four ID words and returns those that differ from the image's, both forced.
 std::vector<WordMismatch> IdWordDifferences(const ChipInfo& chip, const std::uint32_t* image);
+
+// The configuration word and the four ID words in one power-up, both forced: a verify that needs
+// both saves a power cycle and its settling time.
+struct ConfigAndIdWords {
+    std::uint16_t config;
+    std::vector<std::uint16_t> ids;
+};
+ConfigAndIdWords ReadConfigAndIdWords(const ChipInfo& chip);
+
+// The ID words that differ from the image's, from words read before.
+std::vector<WordMismatch> IdWordDifferences(const ChipInfo& chip, const std::uint32_t* image,
+                                            const std::vector<std::uint16_t>& onChip);

@@ -54,7 +54,15 @@ Comparison Compare(CommandContext& context, const std::vector<std::uint32_t>& im
     const ChipInfo& chip = context.chip;
     const ChipFamily& family = chip.family;
     Comparison comparison;
-    const std::uint16_t chipConfig = ReadConfigWordFromChip(family);
+    // With ID words to compare, they come in the same power-up as the configuration word.
+    const bool withIds = HasIdWords(chip, image.data());
+    ConfigAndIdWords head{};
+    if (withIds) {
+        head = ReadConfigAndIdWords(chip);
+    } else {
+        head.config = ReadConfigWordFromChip(family);
+    }
+    const std::uint16_t chipConfig = head.config;
     comparison.codeProtected = IsCodeProtected(family.Is14Bit(), chipConfig);
     auto differ = [&](int address, std::uint16_t onChip, std::uint16_t inFile) {
         ++comparison.differences;
@@ -73,8 +81,8 @@ Comparison Compare(CommandContext& context, const std::vector<std::uint32_t>& im
         for (const WordMismatch& mismatch : result.mismatches) {
             differ(mismatch.address, mismatch.chip, mismatch.expected);
         }
-        if (HasIdWords(chip, image.data())) {
-            for (const WordMismatch& mismatch : IdWordDifferences(chip, image.data())) {
+        if (withIds) {
+            for (const WordMismatch& mismatch : IdWordDifferences(chip, image.data(), head.ids)) {
                 differ(mismatch.address, mismatch.chip, mismatch.expected);
             }
         }
@@ -145,6 +153,7 @@ ChipOutcome BlankCommand(CommandContext& context) {
         return BlankCheckWords(chip.family, chip.calibrationAddress,
                                context.progress.For("Blank check"));
     });
+    context.calibrationOnChip = result.calibrationWord & 0xFF;
     ChipOutcome outcome;
     outcome.passed = result.nonBlankWords == 0;
     outcome.summary =
@@ -172,7 +181,8 @@ ChipOutcome ProgramCommand(CommandContext& context) {
     ChipOutcome outcome;
 
     // As Automatic does: a chip that holds a calibration value keeps it.
-    const int onChip = ReadCalibrationValue(context);
+    const int onChip =
+        context.calibrationOnChip ? *context.calibrationOnChip : ReadCalibrationValue(context);
     const bool keepCalibration = onChip != NoCalibration;
     int calibration = onChip;
     if (keepCalibration) {

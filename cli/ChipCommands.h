@@ -4,6 +4,7 @@
 // window, and what it found. The board is found and the chip chosen before these run.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ struct CommandContext {
     std::function<void(const std::string&)> warn;
     // Set once the first programming pulse may have been given, for the message of a stop.
     bool programmingStarted = false;
+    // The chip's calibration value as an earlier step of the same command read it (auto's blank
+    // check reads the calibration word last), so programming need not power up to read it again.
+    std::optional<int> calibrationOnChip;
 };
 
 ChipOutcome ReadChipCommand(CommandContext& context);

@@ -123,8 +123,13 @@ bool CliRun::ChooseChip(BoardConnection& board) {
 }
 
 ChipOutcome CliRun::RunOnce() {
-    CommandContext context{*chip_, options_, file_, progress_,
-                           [this](const std::string& text) { Info("warning: " + text); }};
+    CommandContext context{*chip_,
+                           options_,
+                           file_,
+                           progress_,
+                           [this](const std::string& text) { Info("warning: " + text); },
+                           false,
+                           std::nullopt};
     using Runner = ChipOutcome (*)(CommandContext&);
     const struct {
         Command command;

@@ -1,6 +1,7 @@
 #include <iterator>
 #include <set>
 
+#include "chip/ConfigReadout.h"
 #include "chip/IdWords.h"
 #include "chip/Interruption.h"
 #include "chip/ProgrammingAlgorithm.h"
@@ -174,8 +175,16 @@ TEST_P(FastProgrammingTest, IdWordsAreProgrammedLikeProgramWordsAndReadBack) {
         EXPECT_EQ(readBack[Slot(IdAddress() + i)], Family().Forced(ids[i])) << i;
     }
     EXPECT_TRUE(IdWordDifferences(Info(), image.data()).empty());
+    // The configuration word and the ID words in one power-up agree with the separate read-outs.
+    const ConfigAndIdWords both = ReadConfigAndIdWords(Info());
+    EXPECT_EQ(both.config, ReadConfigWordFromChip(Family()));
+    ASSERT_EQ(both.ids.size(), static_cast<std::size_t>(IdWordCount));
+    for (int i = 0; i < IdWordCount; ++i) {
+        EXPECT_EQ(both.ids[static_cast<std::size_t>(i)], readBack[Slot(IdAddress() + i)]) << i;
+    }
     image[Slot(IdAddress() + 1)] = 0x0002;
     EXPECT_EQ(IdWordDifferences(Info(), image.data()).size(), 1u);
+    EXPECT_EQ(IdWordDifferences(Info(), image.data(), both.ids).size(), 1u);
     ExpectPoweredDownCleanly();
 }
 

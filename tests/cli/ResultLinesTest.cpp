@@ -73,7 +73,7 @@ TEST_F(PhaseLinesTest, VerboseTimesEachPhaseOnStandardError) {
     }
     // The configuration word is read in a bracket of its own, without a word loop.
     EXPECT_EQ(phases,
-              "Power-up,Blank check;Power-up,Calibration;Power-up,Programming;Power-up,"
+              "Power-up,Blank check;Power-up,Programming;Power-up,"
               "Power-up,Verifying;");
 }
 
