@@ -7,35 +7,9 @@
 #include "app/ProgrammerApp.h"
 #include "chip/Interruption.h"
 #include "tests/app/DialogFixture.h"
+#include "tests/support/HookedPort.h"
 
 namespace {
-
-// A port that calls `hook` at its access number `at` (from 1): the test acts while a chip
-// operation holds the thread, as a screen reader's "press" or a failing driver would.
-class HookedPort final : public PortIo {
-public:
-    HookedPort(PortIo& inner, long at, std::function<void()> hook)
-        : inner_(inner), at_(at), hook_(std::move(hook)) {}
-    std::uint8_t In(std::uint16_t address) override {
-        Count();
-        return inner_.In(address);
-    }
-    void Out(std::uint16_t address, std::uint8_t value) override {
-        Count();
-        inner_.Out(address, value);
-    }
-
-private:
-    void Count() {
-        if (++accesses_ == at_) {
-            hook_();
-        }
-    }
-    PortIo& inner_;
-    long at_;
-    std::function<void()> hook_;
-    long accesses_ = 0;
-};
 
 class BusyStateTest : public DialogFixture {
 protected:

@@ -2,34 +2,14 @@
 
 #include "chip/ConfigReadout.h"
 #include "tests/chip/ChipOpsFixture.h"
+#include "tests/support/HookedPort.h"
 
 namespace {
 
-// The simulated board, with a port that fails once, at access number k (from 1), as a port whose
-// driver went away for a moment.
-class FailingOncePort final : public PortIo {
-public:
-    FailingOncePort(PortIo& inner, long failAt) : inner_(inner), failAt_(failAt) {}
-    std::uint8_t In(std::uint16_t address) override {
-        Count();
-        return inner_.In(address);
-    }
-    void Out(std::uint16_t address, std::uint8_t value) override {
-        Count();
-        inner_.Out(address, value);
-    }
-    long Accesses() const { return accesses_; }
-
-private:
-    void Count() {
-        if (++accesses_ == failAt_) {
-            throw PortFailure("the port failed");
-        }
-    }
-    PortIo& inner_;
-    long failAt_;
-    long accesses_ = 0;
-};
+// The port fails once, at access number k, as a port whose driver went away for a moment.
+HookedPort FailingAt(PortIo& board, long k) {
+    return HookedPort(board, k, [] { throw PortFailure("the port failed"); });
+}
 
 class PortFailureTest : public ChipOpsTest {};
 
@@ -52,7 +32,7 @@ TEST_P(PortFailureTest, EveryAccessThatFailsEndsPoweredDownAndIsReported) {
         // How many accesses the whole operation makes, with no failure.
         long total = 0;
         {
-            FailingOncePort counting(board, -1);
+            HookedPort counting(board, -1, [] {});
             installed->SetIo(counting);
             operation.run();
             total = counting.Accesses();
@@ -60,7 +40,7 @@ TEST_P(PortFailureTest, EveryAccessThatFailsEndsPoweredDownAndIsReported) {
         ASSERT_GT(total, 10);
         for (long k = 1; k <= total; ++k) {
             SCOPED_TRACE(k);
-            FailingOncePort failing(board, k);
+            HookedPort failing = FailingAt(board, k);
             installed->SetIo(failing);
             EXPECT_THROW(operation.run(), PortFailure);
             installed->SetIo(board);
