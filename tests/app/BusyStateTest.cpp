@@ -5,6 +5,7 @@
 
 #include "app/ControlIds.h"
 #include "app/ProgrammerApp.h"
+#include "app/StopSignals.h"
 #include "chip/Interruption.h"
 #include "tests/app/DialogFixture.h"
 #include "tests/support/HookedPort.h"
@@ -78,6 +79,29 @@ TEST_F(BusyStateTest, APortThatFailsMidRunIsReportedAsTheProgrammerAndPoweredDow
     desktop.boxes.clear();
     Press(Ctl::Read);
     EXPECT_EQ(desktop.Texts(), QStringList{QStringLiteral("No Programmer !")});
+}
+
+// A real SIGTERM in the middle of Programm: the word in hand is finished, the board powered down,
+// and the window ends as interrupted; while the run went on, the signal's handler closed nothing.
+TEST_F(BusyStateTest, AStopSignalDuringARunEndsItPoweredDown) {
+    ClearStopRequest();
+    int closedByHandler = 0;
+    StopSignals stop([&] {
+        if (!dialog->OperationRunning()) {
+            ++closedByHandler;
+        }
+    });
+    HookedPort hooked(board, 2000, [] { ::raise(SIGTERM); });
+    installedLink->SetIo(hooked);
+    desktop.answers = {true};
+    Press(Ctl::Programm);
+    installedLink->SetIo(board);
+    EXPECT_TRUE(StopRequested());
+    ClearStopRequest();
+    EXPECT_EQ(dialog->result(), CProgrammerDlg::InterruptedResult);
+    EXPECT_EQ(closedByHandler, 0);
+    ExpectSuppliesOff();
+    EXPECT_FALSE(board.Chip()->Pulses().empty()) << "the run had started";
 }
 
 // The application over a board that raises SIGTERM at the first access of the start-up detection.
