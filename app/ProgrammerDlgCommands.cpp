@@ -24,6 +24,7 @@
 #include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
 #include "chip/ConfigReadout.h"
+#include "chip/ProgramCheck.h"
 #include "chip/ProgrammingAlgorithm.h"
 #include "image/Calibration.h"
 #include "image/ChipInference.h"
@@ -222,20 +223,14 @@ void CProgrammerDlg::OnProgramm() {
 
 int CProgrammerDlg::DifferencesAfterProgramming(const ChipInfo& chip, bool* configurationFailed) {
     const ChipFamily& family = chip.family;
-    const std::uint16_t fileConfig =
-        family.Forced(FileImage[static_cast<std::size_t>(family.configAddress)]);
-    int differences = 0;
+    const auto fileConfig =
+        static_cast<std::uint16_t>(FileImage[static_cast<std::size_t>(family.configAddress)]);
     // A protected chip hides its program words; its configuration word is all there is to see.
-    if (!IsCodeProtected(family.Is14Bit(), fileConfig)) {
-        const int words = KeepChipCalibration ? chip.memoryWords - 1 : chip.memoryWords;
-        differences =
-            ::VerifyChip(family, FileImage.data(), words, true, ProgressBarUpdater()).differences;
-    }
-    if (!family.IsBlankForProgramming(fileConfig) && ReadConfigWordFromChip(family) != fileConfig) {
-        *configurationFailed = true;
-        ++differences;
-    }
-    return differences;
+    const ProgramCheck check = CheckProgrammed(
+        family, FileImage.data(), KeepChipCalibration ? chip.memoryWords - 1 : chip.memoryWords,
+        !IsCodeProtected(family.Is14Bit(), fileConfig), ProgressBarUpdater());
+    *configurationFailed = check.configurationDiffers;
+    return check.differences;
 }
 
 void CProgrammerDlg::OnReadConfigWord() {

@@ -60,3 +60,11 @@ void PowerUpChecked(const ChipFamily& family) {
     }
     ExpectRegister(DataLowClockLow | SupplyA | SupplyB);
 }
+
+void PowerDownChecked() {
+    ExitProgramMode();
+    ProgrammerLink& link = CurrentLink();
+    if ((link.Io().In(link.DataPort()) & (SupplyA | SupplyB)) != 0) {
+        throw PortFailure("the board's supplies did not switch off");
+    }
+}

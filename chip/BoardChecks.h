@@ -16,3 +16,8 @@ void CheckLoopback();
 // voltage within 9 ms of its supply. Throws PortFailure (the caller powers down) when either
 // fails; a supply the port did not switch is never followed by the other.
 void PowerUpChecked(const ChipFamily& family);
+
+// Switches both supplies off (the data and clock lines as they are) and reads the register back:
+// a power cycle whose power-down the port lost would raise the programming voltage of a chip that
+// never lost its supply. Throws PortFailure when the supplies are still on.
+void PowerDownChecked();

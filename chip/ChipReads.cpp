@@ -4,14 +4,19 @@
 #include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
 #include "chip/ConfigReadout.h"
+#include "link/Delays.h"
+#include "link/ProgrammerPort.h"
 
 std::vector<std::uint16_t> ReadProgramWords(const ChipFamily& family, int n,
                                             const Progress& progress) {
     const std::function<std::vector<std::uint16_t>(const Progress&)> pass =
         [&](const Progress& bar) {
             std::vector<std::uint32_t> words(static_cast<std::size_t>(n));
-            RunOnChip(family, StartAt::AddressZero,
-                      [&] { ReadChipWords(family, n, words.data(), bar); });
+            RunOnChip(family, StartAt::AddressZero, [&] {
+                Pause(SettleMilliseconds);
+                ReadWordsFromHere(family, n, words.data(), bar);
+                ExitProgramMode();
+            });
             return std::vector<std::uint16_t>(words.begin(), words.end());
         };
     return Agreed(pass, progress);

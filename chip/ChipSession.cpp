@@ -48,7 +48,7 @@ PoweredChip::PoweredChip(const ChipFamily& family, StartAt start) {
 }
 
 PoweredChip::~PoweredChip() {
-    if (CurrentLink().Powered()) {
+    if (!poweredDown_) {
         PowerDownBestEffort();
     }
 }
@@ -64,6 +64,7 @@ void PoweredChip::PowerDown() {
         PowerDownBestEffort();
         throw PortFailure("the board's supplies did not switch off");
     }
+    poweredDown_ = true;
     // A line that stuck during the run made up what the run read.
     CheckLoopback();
 }

@@ -31,6 +31,11 @@ public:
     PoweredChip& operator=(const PoweredChip&) = delete;
 
     void PowerDown();
+
+private:
+    // Set once PowerDown has seen both supplies off; until then the destructor switches them off
+    // straight at the port, whatever the shadow says (a write the port lost leaves them on).
+    bool poweredDown_ = false;
 };
 
 // While one exists, told as every bracket's power-up begins (false) and once the chip stands where

@@ -125,7 +125,7 @@ ProgramResult Walk12(const PulsePlan& plan, const ProgramJob& job, const Progres
             walk.Word(address);
         }
     }
-    ExitProgramMode();
+    PowerDownChecked();
     Pause(PowerCycleMilliseconds);
     PowerUpChecked(family);
     if (!walk.ConfigurationBlank()) {
