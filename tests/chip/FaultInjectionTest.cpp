@@ -30,22 +30,22 @@
 namespace {
 
 using Fault = FaultyPort::Fault;
-constexpr Fault Faults[] = {Fault::ReadsHigh, Fault::ReadsLow, Fault::FlippedRead,
-                            Fault::LostWrite, Fault::LostWritesFromHere};
+constexpr Fault Faults[] = {Fault::ReadsHigh, Fault::ReadsLow, Fault::FlippedRead, Fault::LostWrite,
+                            Fault::LostWritesFromHere};
 const char* Name(Fault fault) {
     switch (fault) {
-    case Fault::ReadsHigh:
-        return "reads 0xFF from k";
-    case Fault::ReadsLow:
-        return "reads 0x00 from k";
-    case Fault::FlippedRead:
-        return "data bit of read k flipped";
-    case Fault::LostWrite:
-        return "write k lost";
-    case Fault::LostWritesFromHere:
-        return "writes lost from k";
-    default:
-        return "none";
+        case Fault::ReadsHigh:
+            return "reads 0xFF from k";
+        case Fault::ReadsLow:
+            return "reads 0x00 from k";
+        case Fault::FlippedRead:
+            return "data bit of read k flipped";
+        case Fault::LostWrite:
+            return "write k lost";
+        case Fault::LostWritesFromHere:
+            return "writes lost from k";
+        default:
+            return "none";
     }
 }
 
@@ -86,8 +86,8 @@ protected:
     // The same chip with `words` words of program memory, for programming a small program.
     ChipInfo Small(int words) const {
         const ChipInfo& real = Real();
-        return {real.chipType,     real.name, real.family, words, words - 1, words - 2,
-                real.configAddress, real.idAddress};
+        return {real.chipType, real.name, real.family,        words,
+                words - 1,     words - 2, real.configAddress, real.idAddress};
     }
     std::vector<std::uint32_t> ImageOf(int words) const {
         std::vector<std::uint32_t> image(0x2100, 0xFFFF);
@@ -197,10 +197,12 @@ protected:
              [this, words](const SimulatedChip& chip) -> Verdict {
                  const std::vector<std::uint32_t> image = CompareImage(words);
                  const std::vector<std::uint32_t> before = image;
-                 const VerifyResult result = VerifyChip(Family(), image.data(), words, true, nullptr);
+                 const VerifyResult result =
+                     VerifyChip(Family(), image.data(), words, true, nullptr);
                  int differ = 0;
                  for (int k = 0; k < words; ++k) {
-                     differ += Truth(chip, k) != Family().Forced(image[static_cast<std::size_t>(k)]);
+                     differ +=
+                         Truth(chip, k) != Family().Forced(image[static_cast<std::size_t>(k)]);
                  }
                  if (image != before) {
                      return {"image", "the image changed"};
@@ -230,7 +232,8 @@ protected:
              }},
             {"calibration value", prepare,
              [this](const SimulatedChip& chip) -> Verdict {
-                 const int value = ReadCalibrationFromChip(Family(), SmallWords - 1, nullptr) & 0xFF;
+                 const int value =
+                     ReadCalibrationFromChip(Family(), SmallWords - 1, nullptr) & 0xFF;
                  const bool right = value == (chip.ReadableWord(SmallWords - 1) & 0xFF);
                  return {"calibration value", right ? "" : "not the chip's"};
              }},

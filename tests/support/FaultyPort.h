@@ -11,10 +11,10 @@ class FaultyPort final : public PortIo {
 public:
     enum class Fault {
         None,
-        ReadsHigh,         // every read from `at` on is 0xFF: the board unplugged
-        ReadsLow,          // every read from `at` on is 0x00: a line stuck
-        FlippedRead,       // read `at` returns the data line (Acknowledge) inverted: a glitch
-        LostWrite,         // write `at` never reaches the board
+        ReadsHigh,           // every read from `at` on is 0xFF: the board unplugged
+        ReadsLow,            // every read from `at` on is 0x00: a line stuck
+        FlippedRead,         // read `at` returns the data line (Acknowledge) inverted: a glitch
+        LostWrite,           // write `at` never reaches the board
         LostWritesFromHere,  // no write from `at` on reaches the board: the cable pulled
     };
 
@@ -24,14 +24,14 @@ public:
         const bool hit = ++accesses_ == at_;
         const bool from = accesses_ >= at_;
         switch (fault_) {
-        case Fault::ReadsHigh:
-            return from ? 0xFF : inner_.In(address);
-        case Fault::ReadsLow:
-            return from ? 0x00 : inner_.In(address);
-        case Fault::FlippedRead:
-            return static_cast<std::uint8_t>(inner_.In(address) ^ (hit ? AckBit : 0));
-        default:
-            return inner_.In(address);
+            case Fault::ReadsHigh:
+                return from ? 0xFF : inner_.In(address);
+            case Fault::ReadsLow:
+                return from ? 0x00 : inner_.In(address);
+            case Fault::FlippedRead:
+                return static_cast<std::uint8_t>(inner_.In(address) ^ (hit ? AckBit : 0));
+            default:
+                return inner_.In(address);
         }
     }
 
