@@ -47,11 +47,17 @@ void PowerUpChecked(const ChipFamily& family) {
     const std::uint8_t first = family.Is14Bit() ? SupplyB : SupplyA;
     const std::int64_t start = ClockNow();
     link.WriteData(DataLowClockLow | first);
+    const std::int64_t oneWrite = ClockNow() - start;
     ExpectRegister(DataLowClockLow | first);
     if (family.Is14Bit()) {
         Pause(1);
     } else {
         BusyWait(SupplySettlingIterations);
+        // A port (or a machine) this slow would raise the programming voltage too late: better
+        // not at all.
+        if (ClockNow() - start + oneWrite > MaximumSupplyGapNs) {
+            throw PortFailure("the board's port is too slow to switch the supplies 9 ms apart");
+        }
     }
     link.WriteData(DataLowClockLow | SupplyA | SupplyB);
     // Measured from before the first switch to after the second: never less than the gap.
