@@ -265,6 +265,7 @@ protected:
         std::string problem;
         try {
             const Verdict verdict = operation.run(*board.Chip());
+            chipFailures += verdict.claim.empty() ? 1 : 0;
             if (!verdict.claim.empty() && !verdict.truth.empty()) {
                 problem = "false success (" + verdict.claim + "): " + verdict.truth;
             }
@@ -319,7 +320,9 @@ protected:
             all << "\n  " << line;
         }
         std::cout << "[ figures  ] " << runs << " runs, " << portFailures
-                  << " ended as the board's failure, " << violations << " violations\n";
+                  << " ended as the board's failure, " << chipFailures
+                  << " as the chip's (failed words, differences), " << violations
+                  << " violations\n";
         EXPECT_EQ(violations, 0) << all.str();
     }
 
@@ -327,6 +330,7 @@ protected:
     int samplesPerFault = 60;
     long runs = 0;
     long portFailures = 0;
+    long chipFailures = 0;
     long violations = 0;
     std::vector<std::string> listed;
 };
