@@ -12,7 +12,7 @@ namespace {
 
 // A port that takes this long for every access (a stalled driver, a busy machine): a 12-bit chip
 // must get its programming voltage within 9 ms of its supply, or not at all.
-TEST(PowerUpCheckTest, APortTooSlowForTheSupplyGapNeverRaisesTheProgrammingVoltageLate) {
+TEST(BoardChecksTest, APortTooSlowForTheSupplyGapNeverRaisesTheProgrammingVoltageLate) {
     const struct {
         std::int64_t accessNs;
         bool reads;
@@ -38,6 +38,23 @@ TEST(PowerUpCheckTest, APortTooSlowForTheSupplyGapNeverRaisesTheProgrammingVolta
         EXPECT_FALSE(board.SupplyA() || board.SupplyB());
         const auto errors = board.Errors();
         EXPECT_TRUE(errors.empty()) << errors.front();
+    }
+}
+
+// A board whose returned data line is stuck reads every word as 1s or 0s: a blank chip, however
+// programmed. The loop-back before the power-up tells, and nothing is reported of the chip.
+TEST(BoardChecksTest, AStuckReturnLineIsTheBoardsFaultNotABlankChip) {
+    for (Loopback stuck : {Loopback::AckStuckLow, Loopback::AckStuckHigh}) {
+        ScopedVirtualDelays delays;
+        SimulatedBoard board([&delays] { return delays.clock().Now(); });
+        SimulatedChip chip = SimulatedChip::Factory(4, 0x5A);
+        chip.SetWord(0, 0x1234);
+        board.Insert(chip);
+        board.SetLoopback(stuck);
+        InstalledLink link(board, 0x378);
+        EXPECT_THROW(BlankCheckChip(Core14, 16, nullptr), PortFailure);
+        EXPECT_EQ(board.Chip()->ProgramModeEntries(), 0) << "powered up all the same";
+        EXPECT_FALSE(board.SupplyA() || board.SupplyB());
     }
 }
 
