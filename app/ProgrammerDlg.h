@@ -174,14 +174,20 @@ private:
     void CheckConfigWordOnChip();
     void ShowCalibration(int value, const QString& labelWithValue, const QString& labelWithout,
                          const QString& textWithout);
-    // The common shape of Erased ?, Compare and Osc.Cal.: the guards, the wait cursor, the
-    // chip powered up at address 0, then the operation.
-    void RunAtAddressZero(Desktop::Icon noChipIcon,
-                          const std::function<void(const ChipInfo&)>& operation);
-    // The operations behind Read, Erased ? and Compare, on a powered chip at address 0.
-    void ReadChip(int n);
+    // The common shape of Erased ?, Compare and Osc.Cal.: the guards, the wait cursor, then the
+    // operation, which powers the chip up and down itself.
+    void RunOnSelectedChip(Desktop::Icon noChipIcon,
+                           const std::function<void(const ChipInfo&)>& operation);
+    // The operations behind Read, Erased ? and Compare; each reads the chip twice.
+    void ReadChip(const ChipInfo& chip);
+    // The image no longer belongs to a listed file: blank, and no file chosen.
+    void ForgetFileImage();
     void BlankCheck(int n);
     void VerifyChip();
+    // Programm's last step: the programmed words and the configuration word read again from a
+    // fresh power-up, as the per-word read-back cannot see an address counter that slipped.
+    // Returns the words that differ; sets *configurationFailed when the configuration word does.
+    int DifferencesAfterProgramming(const ChipInfo& chip, bool* configurationFailed);
     // Runs a handler for a control's notification unless the program itself changed the control.
     template <typename Handler>
     auto Notified(Handler handler, bool chipCommand = false);

@@ -1,11 +1,15 @@
 // The chip commands: every handler first checks that a board was found, shows the wait cursor,
-// checks that a chip is selected, powers the chip up the family's way and runs the operation's
-// word loop; what the loop found becomes fields, texts and message boxes here.
+// checks that a chip is selected and runs the operation, which powers the chip up the family's way
+// and reads what it reports twice (chip/ChipReads.h); what it found becomes fields, texts and
+// message boxes here. Nothing in the image changes before the chip has been read in full, so a
+// board that stops answering part-way leaves the user's file as it was.
 
 #include <QComboBox>
 #include <QListWidget>
 #include <QProgressBar>
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "app/CalibrationLabels.h"
 #include "app/ControlIds.h"
@@ -16,11 +20,15 @@
 #include "app/ProgrammerDlg.h"
 #include "app/WaitCursor.h"
 #include "chip/ChipOperations.h"
+#include "chip/ChipReads.h"
 #include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
+#include "chip/ConfigReadout.h"
+#include "chip/ProgramCheck.h"
 #include "chip/ProgrammingAlgorithm.h"
 #include "image/Calibration.h"
 #include "image/ChipInference.h"
+#include "image/ConfigWordPanel.h"
 #include "image/ImageFit.h"
 #include "link/Delays.h"
 #include "link/ProgrammerPort.h"
@@ -75,23 +83,31 @@ void CProgrammerDlg::OnRead() {
         return;
     }
     WaitCursor wait;
-    FileImage.fill(0xFFFF);
-    {
-        NotificationGuard quiet(*this);
-        FileCombo->setCurrentIndex(-1);  // the image no longer belongs to a listed file
-    }
     if (const ChipInfo* chip = SelectedChip(Desktop::Icon::None)) {
-        RunOnChip(chip->family, StartAt::AddressZero, [&] { ReadChip(chip->memoryWords); });
+        ReadChip(*chip);
+    } else {
+        ForgetFileImage();
     }
     DataReadFromChip = true;
     HexTextLength = WriteIntelHex(ConfigAddress, FileImage.data(), HexText.data());
 }
 
-void CProgrammerDlg::ReadChip(int n) {
-    ReadChipWords(FamilyOf(ChipType), n, FileImage.data(), ProgressBarUpdater());
-    ConfigFromChip = 1;
-    ReadConfigWord();
+void CProgrammerDlg::ForgetFileImage() {
+    FileImage.fill(0xFFFF);
+    NotificationGuard quiet(*this);
+    FileCombo->setCurrentIndex(-1);  // the image no longer belongs to a listed file
+}
+
+void CProgrammerDlg::ReadChip(const ChipInfo& chip) {
+    const int n = chip.memoryWords;
+    const std::vector<std::uint16_t> words = ReadProgramWords(chip.family, n, ProgressBarUpdater());
+    const std::uint16_t config = ReadConfigWordFromChip(chip.family);
+    ForgetFileImage();
+    std::copy(words.begin(), words.end(), FileImage.begin());
+    // The panel and the image's slot take the word read, as Read Config. Word does.
     ConfigFromChip = 0;
+    CalibrationWord = config;
+    ReadConfigWord();
 
     const int calibration = static_cast<int>(FileImage[static_cast<std::size_t>(n - 1)] & 0xFF);
     ShowCalibration(calibration, CalibrationLabels::Value, CalibrationLabels::NoneInEpromOnRead,
@@ -107,25 +123,25 @@ void CProgrammerDlg::ReadChip(int n) {
     SetBarPosition(MemoryFillBar, LastUsedAddress * 100 / n);
 }
 
-void CProgrammerDlg::RunAtAddressZero(Desktop::Icon noChipIcon,
-                                      const std::function<void(const ChipInfo&)>& operation) {
+void CProgrammerDlg::RunOnSelectedChip(Desktop::Icon noChipIcon,
+                                       const std::function<void(const ChipInfo&)>& operation) {
     if (!ProgrammerFound()) {
         return;
     }
     WaitCursor wait;
     if (const ChipInfo* chip = SelectedChip(noChipIcon)) {
-        RunOnChip(chip->family, StartAt::AddressZero, [&] { operation(*chip); });
+        operation(*chip);
     }
 }
 
 void CProgrammerDlg::OnErased() {
-    RunAtAddressZero(Desktop::Icon::Stop,
-                     [this](const ChipInfo& chip) { BlankCheck(chip.calibrationAddress); });
+    RunOnSelectedChip(Desktop::Icon::Stop,
+                      [this](const ChipInfo& chip) { BlankCheck(chip.calibrationAddress); });
 }
 
 void CProgrammerDlg::BlankCheck(int n) {
     ChipNotEmpty = false;
-    const BlankCheckResult result = BlankCheckWords(FamilyOf(ChipType), n, ProgressBarUpdater());
+    const BlankCheckResult result = BlankCheckChip(FamilyOf(ChipType), n, ProgressBarUpdater());
     if (result.nonBlankWords > 0) {
         SetDlgItemText(Ctl::StatusLine, QStringLiteral("PIC NOT EMPTY !"));
         ChipNotEmpty = true;
@@ -138,14 +154,14 @@ void CProgrammerDlg::BlankCheck(int n) {
 }
 
 void CProgrammerDlg::OnCompare() {
-    RunAtAddressZero(Desktop::Icon::None, [this](const ChipInfo&) { VerifyChip(); });
+    RunOnSelectedChip(Desktop::Icon::None, [this](const ChipInfo&) { VerifyChip(); });
 }
 
 void CProgrammerDlg::VerifyChip() {
     // Up to and including the last used word.
     const VerifyResult result =
-        VerifyWords(FamilyOf(ChipType), FileImage.data(), LastUsedAddress + 1, VerifyAllowed,
-                    ProgressBarUpdater());
+        ::VerifyChip(FamilyOf(ChipType), FileImage.data(), LastUsedAddress + 1, VerifyAllowed,
+                     ProgressBarUpdater());
     if (result.refused) {
         desktop_.Tell(QStringLiteral("Code Protection ."), Desktop::Icon::None);
         return;
@@ -184,8 +200,11 @@ void CProgrammerDlg::OnProgramm() {
         return;
     }
     const bool core12 = !chip->family.Is14Bit();
-    const ProgramResult result = ProgramChip(*chip, Algorithm::Classic, FileImage.data(),
-                                             KeepChipCalibration, false, ProgressBarUpdater());
+    ProgramResult result = ProgramChip(*chip, Algorithm::Classic, FileImage.data(),
+                                       KeepChipCalibration, false, ProgressBarUpdater());
+    if (result.errors == 0) {
+        result.errors = DifferencesAfterProgramming(*chip, &result.configurationFailed);
+    }
     if (result.errors == 0) {
         SetDlgItemText(Ctl::StatusLine, core12 ? QStringLiteral("Programming successful .")
                                                : QStringLiteral("Programming successful."));
@@ -202,6 +221,18 @@ void CProgrammerDlg::OnProgramm() {
     SetBarPosition(ProgressBar, -1);
 }
 
+int CProgrammerDlg::DifferencesAfterProgramming(const ChipInfo& chip, bool* configurationFailed) {
+    const ChipFamily& family = chip.family;
+    const auto fileConfig =
+        static_cast<std::uint16_t>(FileImage[static_cast<std::size_t>(family.configAddress)]);
+    // A protected chip hides its program words; its configuration word is all there is to see.
+    const ProgramCheck check = CheckProgrammed(
+        family, FileImage.data(), KeepChipCalibration ? chip.memoryWords - 1 : chip.memoryWords,
+        !IsCodeProtected(family.Is14Bit(), fileConfig), ProgressBarUpdater());
+    *configurationFailed = check.configurationDiffers;
+    return check.differences;
+}
+
 void CProgrammerDlg::OnReadConfigWord() {
     if (!ProgrammerFound() || SelectedChip(Desktop::Icon::None) == nullptr) {
         return;
@@ -212,8 +243,9 @@ void CProgrammerDlg::OnReadConfigWord() {
 }
 
 void CProgrammerDlg::OnOscCal() {
-    RunAtAddressZero(Desktop::Icon::None,
-                     [this](const ChipInfo& chip) { ReadOscCalibration(chip.calibrationAddress); });
+    RunOnSelectedChip(Desktop::Icon::None, [this](const ChipInfo& chip) {
+        ReadOscCalibration(chip.calibrationAddress);
+    });
 }
 
 void CProgrammerDlg::OnChipTypeChange() {

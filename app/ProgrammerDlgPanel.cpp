@@ -9,6 +9,7 @@
 #include "app/ControlIds.h"
 #include "app/PressedLook.h"
 #include "app/ProgrammerDlg.h"
+#include "chip/ChipReads.h"
 #include "chip/ChipTable.h"
 #include "chip/ConfigReadout.h"
 #include "image/Calibration.h"
@@ -59,7 +60,8 @@ void CProgrammerDlg::ReadConfigWord() {
 }
 
 void CProgrammerDlg::ReadOscCalibration(int count) {
-    const std::uint16_t word = ReadCalibrationWord(count, ProgressBarUpdater());
+    const std::uint16_t word =
+        ReadCalibrationFromChip(FamilyOf(ChipType), count, ProgressBarUpdater());
     const int value = word & 0xFF;
     ShowCalibration(value, CalibrationLabels::ValueInEprom, CalibrationLabels::NoneInEprom,
                     QStringLiteral("  "));

@@ -26,6 +26,7 @@
 #include "bench/CountingDelays.h"
 #include "bench/PortAccessTiming.h"
 #include "chip/ChipOperations.h"
+#include "chip/ChipReads.h"
 #include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
 #include "chip/ProgrammingAlgorithm.h"
@@ -102,26 +103,21 @@ std::vector<Step> Steps(const ChipInfo& chip, const std::vector<std::uint32_t>& 
     return {
         {"Read", chip.memoryWords, false,
          [&chip, &family, progress](SimulatedBoard&) {
-             std::vector<std::uint32_t> readBack(ImageSlots, 0xFFFF);
-             RunOnChip(family, StartAt::AddressZero,
-                       [&] { ReadChipWords(family, chip.memoryWords, readBack.data(), progress); });
-             return std::to_string(chip.memoryWords) + " words";
+             const auto words = ReadProgramWords(family, chip.memoryWords, progress);
+             return std::to_string(words.size()) + " words";
          }},
         {"Erased ?", chip.memoryWords, false,
          [&chip, &family, progress](SimulatedBoard&) {
-             const BlankCheckResult result = RunOnChip(family, StartAt::AddressZero, [&] {
-                 return BlankCheckWords(family, chip.calibrationAddress, progress);
-             });
+             const BlankCheckResult result =
+                 BlankCheckChip(family, chip.calibrationAddress, progress);
              return std::to_string(result.nonBlankWords) + " not blank";
          }},
         {"Programm", chip.memoryWords - 1, false, program(Algorithm::Classic)},
         {"Programm --fast", chip.memoryWords - 1, true, program(Algorithm::Fast)},
         {"Compare", chip.maxUsableAddress + 1, false,
          [&chip, &family, &image, progress](SimulatedBoard&) {
-             const VerifyResult result = RunOnChip(family, StartAt::AddressZero, [&] {
-                 return VerifyWords(family, image.data(), chip.maxUsableAddress + 1, true,
-                                    progress);
-             });
+             const VerifyResult result =
+                 VerifyChip(family, image.data(), chip.maxUsableAddress + 1, true, progress);
              return std::to_string(result.differences) + " differences";
          }},
     };

@@ -26,15 +26,20 @@ void Report(const Progress& progress, int done, int total) {
 
 }  // namespace
 
-void ReadChipWords(const ChipFamily& family, int n, std::uint32_t* image,
-                   const Progress& progress) {
-    Pause(SettleMilliseconds);
+void ReadWordsFromHere(const ChipFamily& family, int n, std::uint32_t* image,
+                       const Progress& progress) {
     for (int k = 0; k < n; ++k) {
         StopPoint(k);
         image[k] = ReadForced(family);
         SendCommand(IncrementAddress);
         Report(progress, k + 1, n);
     }
+}
+
+void ReadChipWords(const ChipFamily& family, int n, std::uint32_t* image,
+                   const Progress& progress) {
+    Pause(SettleMilliseconds);
+    ReadWordsFromHere(family, n, image, progress);
     ExitProgramMode();
     // The configuration read-out that follows powers up again; let the supplies fall first.
     Pause(SettleMilliseconds);

@@ -25,6 +25,10 @@ using Progress = std::function<void(int position)>;
 // Reads chip addresses 0..n-1 into image slots 0..n-1, forced with the family's ReadForceMask.
 void ReadChipWords(const ChipFamily& family, int n, std::uint32_t* image, const Progress& progress);
 
+// The loop of ReadChipWords alone: n words from where the chip stands, no pause, no power-down.
+void ReadWordsFromHere(const ChipFamily& family, int n, std::uint32_t* image,
+                       const Progress& progress);
+
 struct BlankCheckResult {
     int nonBlankWords;
     std::uint16_t calibrationWord;  // as read, not forced: the caller wants its low byte

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "chip/BoardChecks.h"
+
 namespace {
 
 // The supply switches of the data register: bits 2 and 3.
@@ -29,7 +31,9 @@ PowerUpWatch::~PowerUpWatch() {
 PoweredChip::PoweredChip(const ChipFamily& family, StartAt start) {
     TellWatcher(false);
     try {
-        family.EnterProgramMode();
+        // A board that does not loop its data line back would make up every word read.
+        CheckLoopback();
+        PowerUpChecked(family);
         if (start == StartAt::AddressZero) {
             for (int i = 0; i < family.incrementsToAddressZero; ++i) {
                 SendCommand(IncrementAddress);
@@ -44,7 +48,7 @@ PoweredChip::PoweredChip(const ChipFamily& family, StartAt start) {
 }
 
 PoweredChip::~PoweredChip() {
-    if (CurrentLink().Powered()) {
+    if (!poweredDown_) {
         PowerDownBestEffort();
     }
 }
@@ -60,6 +64,9 @@ void PoweredChip::PowerDown() {
         PowerDownBestEffort();
         throw PortFailure("the board's supplies did not switch off");
     }
+    poweredDown_ = true;
+    // A line that stuck during the run made up what the run read.
+    CheckLoopback();
 }
 
 void PowerDownBestEffort() noexcept {

@@ -18,8 +18,10 @@ enum class StartAt {
     AddressZero,  // program address 0
 };
 
-// Powers the chip up on construction; a failure part-way powers down again before it is thrown.
-// PowerDown ends the run and lets its own failure be seen; the destructor powers down on the
+// Powers the chip up on construction, after checking the board's loop-back, with the supplies read
+// back and timed (BoardChecks.h); a failure part-way powers down again before it is thrown.
+// PowerDown ends the run, reads the supplies back and checks the loop-back again, and lets its own
+// failure be seen; the destructor powers down on the
 // paths that never reach it, and can only try.
 class PoweredChip {
 public:
@@ -29,6 +31,11 @@ public:
     PoweredChip& operator=(const PoweredChip&) = delete;
 
     void PowerDown();
+
+private:
+    // Set once PowerDown has seen both supplies off; until then the destructor switches them off
+    // straight at the port, whatever the shadow says (a write the port lost leaves them on).
+    bool poweredDown_ = false;
 };
 
 // While one exists, told as every bracket's power-up begins (false) and once the chip stands where

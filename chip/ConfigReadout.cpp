@@ -1,5 +1,6 @@
 #include "chip/ConfigReadout.h"
 
+#include "chip/AgreedRead.h"
 #include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
 #include "chip/Interruption.h"
@@ -13,9 +14,7 @@ std::uint16_t ReadWord() {
     return ReadDataWord();
 }
 
-}  // namespace
-
-std::uint16_t ReadConfigWordFromChip(const ChipFamily& family) {
+std::uint16_t ReadConfigWordOnce(const ChipFamily& family) {
     return RunOnChip(family, StartAt::PowerUp, [&] {
         if (!family.configAtPowerUp) {
             Pause(SettleMilliseconds);
@@ -29,6 +28,15 @@ std::uint16_t ReadConfigWordFromChip(const ChipFamily& family) {
         ExitProgramMode();
         return word;
     });
+}
+
+}  // namespace
+
+std::uint16_t ReadConfigWordFromChip(const ChipFamily& family) {
+    const std::function<std::uint16_t(const Progress&)> pass = [&](const Progress&) {
+        return ReadConfigWordOnce(family);
+    };
+    return Agreed(pass, nullptr);
 }
 
 std::uint16_t ReadCalibrationWord(int count, const std::function<void(int)>& progress) {

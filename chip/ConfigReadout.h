@@ -7,10 +7,11 @@
 
 struct ChipFamily;
 
-// The chip's configuration word, forced with the family's ReadForceMask. Powers up and down.
+// The chip's configuration word, forced with the family's ReadForceMask. Powers up and down, and
+// reads it twice, each in a power-up of its own (AgreedRead.h).
 std::uint16_t ReadConfigWordFromChip(const ChipFamily& family);
 
 // The calibration word at the end of program memory: `count` increments from address 0, then a
-// read. Precondition: the board is powered and the chip addresses word 0. Powers the board down.
-// progress, when it is not empty, receives 100 * steps / count after each step.
+// read, once. Precondition: the board is powered and the chip addresses word 0. Powers the board
+// down. progress, when it is not empty, receives 100 * steps / count after each step.
 std::uint16_t ReadCalibrationWord(int count, const std::function<void(int)>& progress);

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "chip/AgreedRead.h"
 #include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
 #include "chip/Interruption.h"
@@ -22,7 +23,7 @@ std::vector<std::uint16_t> ReadIdWordsHere(const ChipInfo& chip) {
     return words;
 }
 
-std::vector<std::uint16_t> ReadFromChip(const ChipInfo& chip) {
+std::vector<std::uint16_t> ReadFromChipOnce(const ChipInfo& chip) {
     const ChipFamily& family = chip.family;
     return RunOnChip(family, StartAt::AddressZero, [&] {
         Pause(SettleMilliseconds);
@@ -42,25 +43,7 @@ std::vector<std::uint16_t> ReadFromChip(const ChipInfo& chip) {
     });
 }
 
-}  // namespace
-
-bool HasIdWords(const ChipInfo& chip, const std::uint32_t* image) {
-    for (int i = 0; i < IdWordCount; ++i) {
-        if (!chip.family.IsBlankForProgramming(image[chip.idAddress + i])) {
-            return true;
-        }
-    }
-    return false;
-}
-
-void ReadIdWords(const ChipInfo& chip, std::uint32_t* image) {
-    const auto words = ReadFromChip(chip);
-    for (int i = 0; i < IdWordCount; ++i) {
-        image[chip.idAddress + i] = words[static_cast<std::size_t>(i)];
-    }
-}
-
-ConfigAndIdWords ReadConfigAndIdWords(const ChipInfo& chip) {
+ConfigAndIdWords ReadConfigAndIdWordsOnce(const ChipInfo& chip) {
     const ChipFamily& family = chip.family;
     return RunOnChip(family, StartAt::PowerUp, [&] {
         ConfigAndIdWords words{};
@@ -91,6 +74,39 @@ ConfigAndIdWords ReadConfigAndIdWords(const ChipInfo& chip) {
         ExitProgramMode();
         return words;
     });
+}
+
+// Each read twice, in power-ups of their own (AgreedRead.h).
+std::vector<std::uint16_t> ReadFromChip(const ChipInfo& chip) {
+    const std::function<std::vector<std::uint16_t>(const Progress&)> pass = [&](const Progress&) {
+        return ReadFromChipOnce(chip);
+    };
+    return Agreed(pass, nullptr);
+}
+
+}  // namespace
+
+bool HasIdWords(const ChipInfo& chip, const std::uint32_t* image) {
+    for (int i = 0; i < IdWordCount; ++i) {
+        if (!chip.family.IsBlankForProgramming(image[chip.idAddress + i])) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void ReadIdWords(const ChipInfo& chip, std::uint32_t* image) {
+    const auto words = ReadFromChip(chip);
+    for (int i = 0; i < IdWordCount; ++i) {
+        image[chip.idAddress + i] = words[static_cast<std::size_t>(i)];
+    }
+}
+
+ConfigAndIdWords ReadConfigAndIdWords(const ChipInfo& chip) {
+    const std::function<ConfigAndIdWords(const Progress&)> pass = [&](const Progress&) {
+        return ReadConfigAndIdWordsOnce(chip);
+    };
+    return Agreed(pass, nullptr);
 }
 
 std::vector<WordMismatch> IdWordDifferences(const ChipInfo& chip, const std::uint32_t* image) {

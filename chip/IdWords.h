@@ -14,7 +14,8 @@
 // True when the image holds any non-blank ID word.
 bool HasIdWords(const ChipInfo& chip, const std::uint32_t* image);
 
-// Reads the four ID words into their image slots, forced like every word read (RunOnChip inside).
+// Reads the four ID words into their image slots, forced like every word read (RunOnChip inside,
+// read twice as AgreedRead.h says, as every read-out here).
 void ReadIdWords(const ChipInfo& chip, std::uint32_t* image);
 
 // Reads the four ID words and returns those that differ from the image's, both forced.
@@ -25,6 +26,9 @@ std::vector<WordMismatch> IdWordDifferences(const ChipInfo& chip, const std::uin
 struct ConfigAndIdWords {
     std::uint16_t config;
     std::vector<std::uint16_t> ids;
+    bool operator==(const ConfigAndIdWords& other) const {
+        return config == other.config && ids == other.ids;
+    }
 };
 ConfigAndIdWords ReadConfigAndIdWords(const ChipInfo& chip);
 

@@ -16,6 +16,7 @@
 
 #include "chip/ProgramWalk.h"
 
+#include "chip/BoardChecks.h"
 #include "chip/ChipTable.h"
 #include "chip/Interruption.h"
 #include "link/Delays.h"
@@ -124,9 +125,9 @@ ProgramResult Walk12(const PulsePlan& plan, const ProgramJob& job, const Progres
             walk.Word(address);
         }
     }
-    ExitProgramMode();
+    PowerDownChecked();
     Pause(PowerCycleMilliseconds);
-    family.EnterProgramMode();
+    PowerUpChecked(family);
     if (!walk.ConfigurationBlank()) {
         walk.Configuration();
     }

@@ -1,9 +1,10 @@
 #include "cli/ChipCommands.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "chip/ChipOperations.h"
-#include "chip/ChipSession.h"
+#include "chip/ChipReads.h"
 #include "chip/ChipTable.h"
 #include "chip/ConfigReadout.h"
 #include "chip/IdWords.h"
@@ -36,10 +37,9 @@ std::string CalibrationText(int value) {
 
 int ReadCalibrationValue(CommandContext& context) {
     const ChipInfo& chip = context.chip;
-    const std::uint16_t word = RunOnChip(chip.family, StartAt::AddressZero, [&] {
-        return ReadCalibrationWord(chip.calibrationAddress, context.progress.For("Calibration"));
-    });
-    return word & 0xFF;
+    return ReadCalibrationFromChip(chip.family, chip.calibrationAddress,
+                                   context.progress.For("Calibration")) &
+           0xFF;
 }
 
 struct Comparison {
@@ -74,10 +74,8 @@ Comparison Compare(CommandContext& context, const std::vector<std::uint32_t>& im
     };
     if (!comparison.codeProtected) {
         const int count = LastUsedWord(chip, image) + 1;
-        const VerifyResult result = RunOnChip(family, StartAt::AddressZero, [&] {
-            return VerifyWords(family, image.data(), count, true,
-                               context.progress.For("Verifying"));
-        });
+        const VerifyResult result =
+            VerifyChip(family, image.data(), count, true, context.progress.For("Verifying"));
         for (const WordMismatch& mismatch : result.mismatches) {
             differ(mismatch.address, mismatch.chip, mismatch.expected);
         }
@@ -115,9 +113,9 @@ std::string DifferenceSummary(const Comparison& comparison) {
 ChipOutcome ReadChipCommand(CommandContext& context) {
     const ChipInfo& chip = context.chip;
     std::vector<std::uint32_t> image(ImageSlots, 0xFFFF);
-    RunOnChip(chip.family, StartAt::AddressZero, [&] {
-        ReadChipWords(chip.family, chip.memoryWords, image.data(), context.progress.For("Reading"));
-    });
+    const std::vector<std::uint16_t> words =
+        ReadProgramWords(chip.family, chip.memoryWords, context.progress.For("Reading"));
+    std::copy(words.begin(), words.end(), image.begin());
     ReadIdWords(chip, image.data());
     image[static_cast<std::size_t>(chip.configAddress)] = ReadConfigWordFromChip(chip.family);
     ChipOutcome outcome;
@@ -149,10 +147,8 @@ ChipOutcome ReadChipCommand(CommandContext& context) {
 
 ChipOutcome BlankCommand(CommandContext& context) {
     const ChipInfo& chip = context.chip;
-    const BlankCheckResult result = RunOnChip(chip.family, StartAt::AddressZero, [&] {
-        return BlankCheckWords(chip.family, chip.calibrationAddress,
-                               context.progress.For("Blank check"));
-    });
+    const BlankCheckResult result =
+        BlankCheckChip(chip.family, chip.calibrationAddress, context.progress.For("Blank check"));
     context.calibrationOnChip = result.calibrationWord & 0xFF;
     ChipOutcome outcome;
     outcome.passed = result.nonBlankWords == 0;

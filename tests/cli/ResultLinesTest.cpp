@@ -71,10 +71,11 @@ TEST_F(PhaseLinesTest, VerboseTimesEachPhaseOnStandardError) {
             }
         }
     }
-    // The configuration word is read in a bracket of its own, without a word loop.
+    // Every read is made twice, each in a power-up of its own; the configuration word is read
+    // in brackets of its own, without a word loop.
     EXPECT_EQ(phases,
-              "Power-up,Blank check;Power-up,Programming;Power-up,"
-              "Power-up,Verifying;");
+              "Power-up,Power-up,Blank check;Power-up,Programming;Power-up,Power-up,"
+              "Power-up,Power-up,Verifying;");
 }
 
 }  // namespace

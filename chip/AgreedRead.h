@@ -1,0 +1,39 @@
+#pragma once
+
+// A read the board's answers must agree on. A glitch on the returned data line changes a word, a
+// write the port lost (a clock edge) puts the chip's address counter out of step for the rest of
+// its power-up; both stay within one pass. So the read is done twice, each pass in a power-up of
+// its own; when the two differ, once more, and the answer is the third pass where it agrees with
+// one of the first two. Three different answers are the board's fault, not the chip's.
+
+#include <functional>
+
+#include "chip/ChipOperations.h"
+#include "link/Delays.h"
+#include "link/PortIo.h"
+
+// Between two passes, for the supplies to fall, as between the two power-ups of programming.
+constexpr int PassGapMilliseconds = 20;
+
+template <typename Result>
+Result Agreed(const std::function<Result(const Progress&)>& pass, const Progress& progress) {
+    // The bar runs once over both passes; a third pass shows as the second half again.
+    auto half = [&progress](int from) -> Progress {
+        if (!progress) {
+            return nullptr;
+        }
+        return [&progress, from](int position) { progress(from + position / 2); };
+    };
+    const Result first = pass(half(0));
+    Pause(PassGapMilliseconds);
+    const Result second = pass(half(50));
+    if (first == second) {
+        return first;
+    }
+    Pause(PassGapMilliseconds);
+    const Result third = pass(half(50));
+    if (third == first || third == second) {
+        return third;
+    }
+    throw PortFailure("the board gave three different answers to the same read");
+}

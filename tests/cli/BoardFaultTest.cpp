@@ -1,0 +1,73 @@
+// chipsmith-cli over a board whose port has one fault at access k: exit 0 and its result only when
+// the chip bears them out, and a fault it sees is exit 3, the programmer's.
+
+#include <random>
+
+#include "cli/ExitStatus.h"
+#include "sim/SimulatedBoard.h"
+#include "tests/cli/CliFixture.h"
+#include "tests/support/FaultyPort.h"
+
+namespace {
+
+// The machine's one port: the simulated board on LPT1 behind the faulty port.
+class FaultyBoard final : public PortIo {
+public:
+    FaultyBoard(std::function<std::int64_t()> now, const SimulatedChip& chip,
+                FaultyPort::Fault fault, long at)
+        : board_(std::move(now)), port_(board_, fault, at) {
+        board_.Insert(chip);
+    }
+    std::uint8_t In(std::uint16_t address) override { return port_.In(address); }
+    void Out(std::uint16_t address, std::uint8_t value) override { port_.Out(address, value); }
+
+private:
+    SimulatedBoard board_;
+    FaultyPort port_;
+};
+
+class CliBoardFaultTest : public CliFixture {
+protected:
+    Run With(FaultyPort::Fault fault, long at, std::initializer_list<const char*> arguments) {
+        machine = [this, fault, at] {
+            return std::make_unique<FaultyBoard>([this] { return Now(); }, chip, fault, at);
+        };
+        return Cli(arguments);
+    }
+    SimulatedChip chip = SimulatedChip::Factory(1, 0x5A);
+};
+
+TEST_F(CliBoardFaultTest, ExitZeroOnlyWithTheChipsOwnAnswer) {
+    using Fault = FaultyPort::Fault;
+    chip.SetWord(5, 0x0FFE);  // one bit from blank
+    chip.SetWord(6, 0x0A5A);
+    const struct {
+        std::initializer_list<const char*> arguments;
+        Fault fault;
+    } rows[] = {
+        {{"-c", "12c508", "blank"}, Fault::FlippedRead},
+        {{"-c", "12c508", "blank"}, Fault::ReadsLow},
+        {{"-c", "12c508", "read", "-"}, Fault::FlippedRead},
+        {{"-c", "12c508", "read", "-"}, Fault::LostWrite},
+    };
+    std::mt19937 random(7);
+    for (const auto& row : rows) {
+        const Run truth = With(Fault::None, -1, row.arguments);
+        ASSERT_EQ(truth.status, std::string(*std::next(row.arguments.begin(), 2)) == "blank"
+                                    ? ExitStatus::ChipFailed
+                                    : ExitStatus::Done);
+        for (int i = 0; i < 6; ++i) {
+            // Detection takes a few hundred accesses; a reading of the chip, tens of thousands.
+            const long k = std::uniform_int_distribution<long>(1, 60'000)(random);
+            SCOPED_TRACE(k);
+            const Run run = With(row.fault, k, row.arguments);
+            if (run.status == ExitStatus::NoBoard) {
+                continue;
+            }
+            EXPECT_EQ(run.status, truth.status) << run.err;
+            EXPECT_EQ(run.out, truth.out);
+        }
+    }
+}
+
+}  // namespace
