@@ -43,10 +43,22 @@ std::vector<std::uint16_t> ReadFromChipOnce(const ChipInfo& chip) {
     });
 }
 
-ConfigAndIdWords ReadConfigAndIdWordsOnce(const ChipInfo& chip) {
+ConfigAndIdWords ReadConfigAndIdWordsOnce(const ChipInfo& chip, int programWords,
+                                          const Progress& progress) {
     const ChipFamily& family = chip.family;
     return RunOnChip(family, StartAt::PowerUp, [&] {
         ConfigAndIdWords words{};
+        std::vector<std::uint32_t> program(static_cast<std::size_t>(programWords));
+        // From the last program word read on to the calibration word, and past it.
+        auto readCalibration = [&] {
+            for (int address = programWords; address < chip.calibrationAddress; ++address) {
+                SendCommand(IncrementAddress);
+            }
+            SendCommand(ReadData);
+            words.calibration = ReadDataWord();
+            SendCommand(IncrementAddress);
+            return chip.calibrationAddress + 1;
+        };
         if (family.configAtPowerUp) {
             // The 12-bit chips stand at the configuration word after power-up; one step more is
             // address 0, and the ID words follow program memory.
@@ -54,14 +66,20 @@ ConfigAndIdWords ReadConfigAndIdWordsOnce(const ChipInfo& chip) {
             words.config = static_cast<std::uint16_t>(ReadDataWord() | family.ReadForceMask);
             SendCommand(IncrementAddress);
             Pause(SettleMilliseconds);
-            for (int address = 0; address < chip.idAddress; ++address) {
+            ReadWordsFromHere(family, programWords, program.data(), progress);
+            for (int address = readCalibration(); address < chip.idAddress; ++address) {
                 SendCommand(IncrementAddress);
             }
             words.ids = ReadIdWordsHere(chip);
         } else {
-            // The 14-bit chips: configuration memory holds the ID words, then the configuration
-            // word a few steps on.
+            // The 14-bit chips: program memory from address 0, then configuration memory holds
+            // the ID words, then the configuration word a few steps on.
+            for (int i = 0; i < family.incrementsToAddressZero; ++i) {
+                SendCommand(IncrementAddress);
+            }
             Pause(SettleMilliseconds);
+            ReadWordsFromHere(family, programWords, program.data(), progress);
+            readCalibration();
             SendCommand(LoadConfiguration);
             SendDataWord(0x3FFF);
             words.ids = ReadIdWordsHere(chip);
@@ -72,6 +90,7 @@ ConfigAndIdWords ReadConfigAndIdWordsOnce(const ChipInfo& chip) {
             words.config = static_cast<std::uint16_t>(ReadDataWord() | family.ReadForceMask);
         }
         ExitProgramMode();
+        words.words.assign(program.begin(), program.end());
         return words;
     });
 }
@@ -102,11 +121,12 @@ void ReadIdWords(const ChipInfo& chip, std::uint32_t* image) {
     }
 }
 
-ConfigAndIdWords ReadConfigAndIdWords(const ChipInfo& chip) {
-    const std::function<ConfigAndIdWords(const Progress&)> pass = [&](const Progress&) {
-        return ReadConfigAndIdWordsOnce(chip);
+ConfigAndIdWords ReadConfigAndIdWords(const ChipInfo& chip, int programWords,
+                                      const Progress& progress) {
+    const std::function<ConfigAndIdWords(const Progress&)> pass = [&](const Progress& bar) {
+        return ReadConfigAndIdWordsOnce(chip, programWords, bar);
     };
-    return Agreed(pass, nullptr);
+    return Agreed(pass, progress);
 }
 
 std::vector<WordMismatch> IdWordDifferences(const ChipInfo& chip, const std::uint32_t* image) {

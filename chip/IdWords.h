@@ -23,14 +23,21 @@ std::vector<WordMismatch> IdWordDifferences(const ChipInfo& chip, const std::uin
 
 // The configuration word and the four ID words in one power-up, both forced: a verify that needs
 // both saves a power cycle and its settling time.
+// With programWords > 0, program words 0..programWords-1 come in the same power-up too, and the
+// calibration word on the way, so that a whole verify reads the chip twice in two power-ups, not
+// six. programWords stays below the calibration address.
 struct ConfigAndIdWords {
     std::uint16_t config;
     std::vector<std::uint16_t> ids;
+    std::vector<std::uint16_t> words;  // forced; empty unless asked for
+    std::uint16_t calibration;         // as read, not forced: the caller wants its low byte
     bool operator==(const ConfigAndIdWords& other) const {
-        return config == other.config && ids == other.ids;
+        return config == other.config && ids == other.ids && words == other.words &&
+               calibration == other.calibration;
     }
 };
-ConfigAndIdWords ReadConfigAndIdWords(const ChipInfo& chip);
+ConfigAndIdWords ReadConfigAndIdWords(const ChipInfo& chip, int programWords = 0,
+                                      const Progress& progress = nullptr);
 
 // The ID words that differ from the image's, from words read before.
 std::vector<WordMismatch> IdWordDifferences(const ChipInfo& chip, const std::uint32_t* image,

@@ -37,6 +37,8 @@ struct CommandContext {
 
 ChipOutcome ReadChipCommand(CommandContext& context);
 ChipOutcome BlankCommand(CommandContext& context);
+// The blank check, read twice (as BlankCommand) or once where a later check covers it.
+ChipOutcome BlankCheck(CommandContext& context, bool readTwice);
 ChipOutcome VerifyCommand(CommandContext& context);
 ChipOutcome ProgramCommand(CommandContext& context);
 ChipOutcome AutoCommand(CommandContext& context);
