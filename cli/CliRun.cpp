@@ -118,7 +118,9 @@ bool CliRun::ChooseChip(BoardConnection& board) {
         Error("which chip? give --chip (12c508, 12c509, 12c671 or 12c672)");
         return false;
     }
-    chip_ = FindChip(chipType);
+    // Under the name --chip gave, when it is that chip (a sibling is reported by its own name).
+    chip_ = options_.chip != nullptr && options_.chip->chipType == chipType ? options_.chip
+                                                                            : FindChip(chipType);
     return true;
 }
 
