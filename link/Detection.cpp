@@ -158,7 +158,7 @@ int DetectProgrammer(int notFound) {
 std::string PortPlace(const ProbeReport& port, const std::string& extra) {
     std::string inBrackets;
     // A GPIO chip's address is only where the link finds it, nothing the user knows it by.
-    const bool gpio = port.device.rfind("/dev/gpiochip", 0) == 0;
+    const bool gpio = port.label.rfind("gpiochip", 0) == 0;
     for (const std::string& part :
          {gpio ? std::string() : HexBase(port.base), port.device, extra}) {
         if (!part.empty() && part != port.label) {

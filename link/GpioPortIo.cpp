@@ -158,8 +158,7 @@ void GpioPortIo::Claim() {
             if (error == EBUSY) {
                 const std::string holder = calls_->Consumer(line);
                 Refuse(PortProblem::Busy,
-                       where + " is busy" +
-                           (holder.empty() ? "" : ": used by \"" + holder + "\""),
+                       where + " is busy" + (holder.empty() ? "" : ": used by \"" + holder + "\""),
                        "free it from that program or driver, or give other offsets with --pins");
             } else {
                 Refuse(PortProblem::Refused,
@@ -180,7 +179,10 @@ bool GpioPortIo::Claimed() {
 }
 
 void GpioPortIo::Fail(const char* what, int error) {
-    status_ = PortStatus{PortProblem::Refused, {}, std::string(what) + " " + device_ + " failed: " + std::strerror(error), {}};
+    status_ = PortStatus{PortProblem::Refused,
+                         {},
+                         std::string(what) + " " + device_ + " failed: " + std::strerror(error),
+                         {}};
     const std::string message = status_.text;
     ReleaseLines();
     throw PortFailure(message);

@@ -142,8 +142,8 @@ std::string DescribePinMap(const PinMap& map, PortKind kind) {
     std::string text;
     for (int i = 0; i < BoardLineCount; ++i) {
         const auto line = static_cast<BoardLine>(i);
-        text += (i == 0 ? "" : ",") + std::string(LineNames[i]) + "=" +
-                PinText(map[line], line, kind);
+        text +=
+            (i == 0 ? "" : ",") + std::string(LineNames[i]) + "=" + PinText(map[line], line, kind);
     }
     return text;
 }

@@ -29,8 +29,7 @@ std::optional<PortChoice> ParsePortChoice(const std::string& text) {
         if (chip.empty() || chip == "/dev/") {
             return std::nullopt;
         }
-        return PortChoice{PortChoice::Kind::Gpio, 0,
-                          chip.rfind("/dev/", 0) == 0 ? chip : "/dev/" + chip};
+        return PortChoice{PortChoice::Kind::Gpio, 0, chip[0] == '/' ? chip : "/dev/" + chip};
     }
     if (name == "auto") {
         return PortChoice{};
