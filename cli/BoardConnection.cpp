@@ -52,7 +52,7 @@ BoardConnection::BoardConnection(const CliOptions& options, CliEnvironment& envi
         io = trace_.get();
     }
     link_.emplace(*io);
-    (*link_)->SetBits(bits);
+    (*link_)->SetPins(options.pins, kind);
 }
 
 BoardConnection::~BoardConnection() = default;

@@ -53,6 +53,14 @@ public:
     // wiring until told otherwise.
     void SetBits(const PortBits& bits) { bits_ = bits; }
     const PortBits& Bits() const { return bits_; }
+    // The map the bits come from, kept to be shown to the user.
+    void SetPins(const PinMap& pins, PortKind kind) {
+        pins_ = pins;
+        pinKind_ = kind;
+        bits_ = BitsOf(pins, kind);
+    }
+    const PinMap& Pins() const { return pins_; }
+    PortKind PinKind() const { return pinKind_; }
 
     PortIo& Io() const { return *io_; }
     std::uint16_t DataPort() const { return dataPort_; }
@@ -88,6 +96,8 @@ private:
 
     PortIo* io_;
     PortBits bits_;
+    PinMap pins_ = DefaultPinMap(PortKind::Parallel);
+    PortKind pinKind_ = PortKind::Parallel;
     std::uint16_t dataPort_;
     std::uint16_t statusPort_;
     std::uint8_t shadow_ = 0xFF;

@@ -58,9 +58,7 @@ public:
         sets.push_back({OffsetOf(line), value});
         return 0;
     }
-    int GetValue(gpiod_line* line) override {
-        return loopback ? lines[17].value : Of(line).value;
-    }
+    int GetValue(gpiod_line* line) override { return loopback ? lines[17].value : Of(line).value; }
     std::string Consumer(gpiod_line* line) override { return Of(line).holder; }
     std::string DeviceGroup(const std::string&) override { return group; }
 
@@ -148,8 +146,8 @@ TEST_F(GpioPortIoTest, EachProblemIsReportedWithWhatToDoAndNothingStaysHeld) {
         {ENOENT, 54, "", PortProblem::NoDevice, "no GPIO chip /dev/gpiochip0", "gpiodetect"},
         {EACCES, 54, "", PortProblem::PermissionDenied, "permission denied on /dev/gpiochip0",
          "sudo usermod -aG gpio"},
-        {0, 20, "", PortProblem::NoPort, "no line 27 (clock) of gpiochip0: the chip has lines 0 to 19",
-         "--pins"},
+        {0, 20, "", PortProblem::NoPort,
+         "no line 27 (clock) of gpiochip0: the chip has lines 0 to 19", "--pins"},
         {0, 54, "spi0 CS", PortProblem::Busy,
          "line 23 (vpp) of gpiochip0 is busy: used by \"spi0 CS\"", "other offsets"},
     };
@@ -183,7 +181,8 @@ TEST_F(GpioPortIoTest, ALineThatFailsWhileHeldThrowsAndGivesEverythingBack) {
 
 TEST_F(GpioPortIoTest, LevelsGoToTheLinesTheMapNames) {
     std::string why;
-    const PinMap own = *ParsePinMap("data=4,clock=5,vdd=6,vpp=~7,return=8", PortKind::Gpio, map, why);
+    const PinMap own =
+        *ParsePinMap("data=4,clock=5,vdd=6,vpp=~7,return=8", PortKind::Gpio, map, why);
     gpiod.loopback = false;
     GpioPortIo io("/dev/gpiochip1", own, &gpiod);
     // At rest the inverted vpp switch is held high, which is off.
