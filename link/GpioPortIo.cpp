@@ -179,12 +179,11 @@ bool GpioPortIo::Claimed() {
 }
 
 void GpioPortIo::Fail(const char* what, int error) {
-    status_ = PortStatus{PortProblem::Refused,
-                         {},
-                         std::string(what) + " " + device_ + " failed: " + std::strerror(error),
-                         {}};
-    const std::string message = status_.text;
+    const std::string message =
+        std::string(what) + " " + device_ + " failed (" + std::strerror(error) + ")";
+    // Let go of every line; the next access requests them anew, at rest (supplies off).
     ReleaseLines();
+    tried_ = false;
     throw PortFailure(message);
 }
 
@@ -227,9 +226,10 @@ PortStatus GpioPortIo::Status(std::uint16_t base) {
 }
 
 void GpioPortIo::ReleaseExcept(std::uint16_t keep) {
-    if (keep != Base && chip_ != nullptr) {
+    if (keep != Base) {
         ReleaseLines();
-        // A later access requests the lines anew.
+        // A later access (the user searching again) requests the lines anew, also after a
+        // failure.
         tried_ = false;
     }
 }

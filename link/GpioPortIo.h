@@ -38,7 +38,8 @@ public:
 // the board's resting levels (supplies off, data and clock low) and the return as input; they are
 // given back, the supplies switched off first, when the backend ends, and at once when any request
 // fails. A chip that cannot be opened or a line that cannot be had reads as an absent port and
-// Status tells why; a set or get that fails once the lines are held throws PortFailure.
+// Status tells why; a set or get that fails once the lines are held lets them all go and throws
+// PortFailure, and the next access requests them anew.
 class GpioPortIo final : public PortIo {
 public:
     // The nominal I/O address the chip is presented at.

@@ -177,6 +177,10 @@ TEST_F(GpioPortIoTest, ALineThatFailsWhileHeldThrowsAndGivesEverythingBack) {
     EXPECT_THROW(io.Out(GpioPortIo::Base, 0x07), PortFailure);
     EXPECT_EQ(gpiod.Requested(), 0);
     EXPECT_FALSE(gpiod.chipOpen);
+    // The next access (the user searching again) requests the lines anew.
+    gpiod.failSets = false;
+    io.Out(GpioPortIo::Base, 0x07);
+    EXPECT_EQ(gpiod.Requested(), 5);
 }
 
 TEST_F(GpioPortIoTest, LevelsGoToTheLinesTheMapNames) {
