@@ -112,8 +112,12 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Show the version."));
     const QCommandLineOption chip({QStringLiteral("c"), QStringLiteral("chip")},
-                                  QStringLiteral("The chip: 12c508, 12c509, 12c671 or 12c672. "
-                                                 "Commands with a FILE take it from the file."),
+                                  QStringLiteral("The chip: 12c508, 12c509, 12c671 or 12c672, or "
+                                                 "a sibling programmed as one of them: 12c508a, "
+                                                 "12ce518 (as 12c508), 12c509a, 12ce519 (as "
+                                                 "12c509), 12ce673 (as 12c671), 12ce674 (as "
+                                                 "12c672). Commands with a FILE take it from the "
+                                                 "file."),
                                   QStringLiteral("chip"));
     const QCommandLineOption port(
         {QStringLiteral("p"), QStringLiteral("port")},

@@ -103,7 +103,7 @@ bool CliRun::ChooseChip(BoardConnection& board) {
         } else if (file_.inferredChip != 0 && file_.inferredChip != chipType) {
             Info("warning: " + fileName + " looks like a file for the " +
                  ChipOptionName(file_.inferredChip).toStdString() + "; going on with the " +
-                 ChipOptionName(chipType).toStdString() + " as --chip says");
+                 std::string(options_.chip->name) + " as --chip says");
         } else if (file_.inferredChip == 0) {
             Info("warning: " + fileName +
                  " ends without a configuration word; the chip's stays "
