@@ -11,6 +11,7 @@
 #include "app/StopSignals.h"
 #include "chip/ChipSession.h"
 #include "chip/Interruption.h"
+#include "link/GpioPortIo.h"
 #include "link/ParportIo.h"
 #include "link/PortChoice.h"
 #include "link/ProgrammerLink.h"
@@ -26,7 +27,16 @@ CProgrammerApp::~CProgrammerApp() = default;
 
 PortIo& CProgrammerApp::Port() {
     if (port_ == nullptr) {
-        port_ = std::make_unique<ParportIo>();
+        const std::optional<PortChoice> choice = ParsePortChoice(chosenPort_.toStdString());
+        if (choice && choice->kind == PortChoice::Kind::Gpio) {
+            // Only a GPIO chip named on the command line is ever opened: its lines may drive
+            // anything.
+            port_ = std::make_unique<GpioPortIo>(choice->device, pins_);
+        } else {
+            auto parallel = std::make_unique<ParportIo>();
+            parallel->SetBits(BitsOf(pins_, PortKind::Parallel));
+            port_ = std::move(parallel);
+        }
     }
     return *port_;
 }
@@ -41,7 +51,9 @@ bool CProgrammerApp::ApplyChosenPort(PortIo& io) {
     std::string why;
     std::optional<PortInfo> port;
     if (!choice || choice->kind == PortChoice::Kind::Simulated) {
-        why = "not a port; give /dev/parportN, lpt1, lpt2, lpt3 or an I/O base like 0x378";
+        why =
+            "not a port; give /dev/parportN, lpt1, lpt2, lpt3, an I/O base like 0x378 or "
+            "gpio:/dev/gpiochipN";
     } else if (choice->kind != PortChoice::Kind::Auto) {
         port = ResolvePort(*choice, io, why);
     }
@@ -78,6 +90,8 @@ int CProgrammerApp::RunMainDialog() {
     });
     // The board's link for the whole run; once it is gone nothing reaches the port any more.
     InstalledLink link(Port());
+    const std::optional<PortChoice> choice = ParsePortChoice(chosenPort_.toStdString());
+    link->SetPins(pins_, choice ? PinsOf(*choice) : PortKind::Parallel);
     ApplyChosenPort(Port());
     PowerDownOnTerminate();
     QtDesktop desktop;

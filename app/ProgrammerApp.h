@@ -3,6 +3,8 @@
 #include <QString>
 #include <memory>
 
+#include "link/PinMap.h"
+
 class CProgrammerDlg;
 class PortIo;
 
@@ -16,9 +18,12 @@ public:
     int RunMainDialog();
     // The port given with --port (/dev/parportN, lptN or an I/O base): only it is probed.
     void SetChosenPort(const QString& port) { chosenPort_ = port; }
+    // Where the board's lines are on that port (--pins, or the port kind's default).
+    void SetPins(const PinMap& pins) { pins_ = pins; }
 
 protected:
-    // The port the board is looked for on: the real ports through ppdev.
+    // The port the board is looked for on: the real ports through ppdev, or the GPIO chip --port
+    // names.
     virtual PortIo& Port();
     // Called when the dialog exists and before it runs.
     virtual void DialogCreated(CProgrammerDlg& dialog);
@@ -30,6 +35,7 @@ private:
 
     std::unique_ptr<PortIo> port_;
     QString chosenPort_;
+    PinMap pins_ = DefaultPinMap(PortKind::Parallel);
 };
 
 // Where the settings file lives: the user's configuration folder.

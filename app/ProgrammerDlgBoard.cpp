@@ -11,6 +11,7 @@
 #include "app/ProgrammerDlg.h"
 #include "app/WaitCursor.h"
 #include "link/PortChoice.h"
+#include "link/ProgrammerLink.h"
 
 namespace {
 
@@ -38,7 +39,12 @@ void CProgrammerDlg::FindProgrammer() {
         SetDlgItemText(Ctl::ProgrammerStatus,
                        QStringLiteral("PIC-Programmer on %1")
                            .arg(QString::fromStdString(search.board->label)));
-        status->setToolTip(QString::fromStdString(search.board->device));
+        // Where the board is and how it is wired there.
+        const ProgrammerLink& link = CurrentLink();
+        const std::string place =
+            search.board->device.empty() ? PortPlace(*search.board) : search.board->device;
+        status->setToolTip(QString::fromStdString(place + "\npins " +
+                                                  DescribePinMap(link.Pins(), link.PinKind())));
         return;
     }
     SetDlgItemText(Ctl::ProgrammerStatus, NotFoundText());

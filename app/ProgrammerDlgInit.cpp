@@ -35,7 +35,14 @@ void CProgrammerDlg::OnInitDialog() {
     setWindowIcon(AppIcon);
 
     for (const ChipInfo& chip : ChipTable) {
-        ChipList->addItem(QString::fromLatin1(chip.name));
+        auto* item = new QListWidgetItem(QString::fromLatin1(chip.name));
+        // The chips the maker programs the same way are served by this entry.
+        const std::string siblings = SiblingNames(chip.chipType);
+        if (!siblings.empty()) {
+            item->setToolTip(
+                QStringLiteral("Also for the %1").arg(QString::fromStdString(siblings)));
+        }
+        ChipList->addItem(item);
     }
     SetDlgItemText(Ctl::ChipName, QString::fromLatin1(NoChipName));
 

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <cstdio>
 
+#include "link/PortChoice.h"
+
 namespace {
 
 constexpr int UsageStatus = 2;
@@ -21,15 +23,24 @@ WindowCommandLine ParseWindowCommandLine(const QStringList& arguments, const QSt
                                      QStringLiteral("Displays version information."));
     const QCommandLineOption port(
         {QStringLiteral("p"), QStringLiteral("port")},
-        QStringLiteral("Use only this port: /dev/parportN, lpt1, lpt2, lpt3 or an I/O base like "
-                       "0x378 (default: look for the board on LPT2, LPT1, LPT3, then on every "
-                       "other parallel port). A port that cannot be used is reported, and no "
-                       "other is touched."),
+        QStringLiteral("Use only this port: /dev/parportN, lpt1, lpt2, lpt3, an I/O base like "
+                       "0x378, or a GPIO chip like gpio:/dev/gpiochip0 (default: look for the "
+                       "board on LPT2, LPT1, LPT3, then on every other parallel port; GPIO chips "
+                       "only when named). A port that cannot be used is reported, and no other "
+                       "is touched."),
         QStringLiteral("port"));
+    const QCommandLineOption pins(
+        QStringLiteral("pins"),
+        QStringLiteral("Where the board's lines are on the port, ~ for a line the board inverts "
+                       "(default data=~D0,clock=~D1,vdd=D2,vpp=D3,return=~Ack; on a GPIO chip "
+                       "data=~17,clock=~27,vdd=22,vpp=23,return=~24). Lines not named keep "
+                       "their default."),
+        QStringLiteral("map"));
     parser.addOption(help);
     parser.addOption(version);
     if (withPort) {
         parser.addOption(port);
+        parser.addOption(pins);
     }
 
     WindowCommandLine parsed;
@@ -50,6 +61,21 @@ WindowCommandLine ParseWindowCommandLine(const QStringList& arguments, const QSt
         parsed.exitNow = UsageStatus;
     } else if (withPort) {
         parsed.port = parser.value(port);
+        const std::optional<PortChoice> choice = ParsePortChoice(parsed.port.toStdString());
+        const PortKind kind = choice ? PinsOf(*choice) : PortKind::Parallel;
+        parsed.pins = DefaultPinMap(kind);
+        std::string why;
+        const std::optional<PinMap> map =
+            parser.isSet(pins)
+                ? ParsePinMap(parser.value(pins).toStdString(), kind, parsed.pins, why)
+                : parsed.pins;
+        if (!map) {
+            parsed.error = QStringLiteral("%1: --pins: %2 (try --help)\n")
+                               .arg(program, QString::fromStdString(why));
+            parsed.exitNow = UsageStatus;
+        } else {
+            parsed.pins = *map;
+        }
     }
     return parsed;
 }

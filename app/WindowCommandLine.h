@@ -1,18 +1,22 @@
 #pragma once
 
 // The window programs' command lines (chipsmith, chipsmith-sim): --help and --version, and
-// chipsmith's --port. An unknown option or a stray argument is refused as the command-line
-// program refuses it, with status 2, rather than ignored.
+// chipsmith's --port and --pins. An unknown option or a stray argument is refused as the
+// command-line program refuses it, with status 2, rather than ignored.
 
 #include <QString>
 #include <QStringList>
 #include <optional>
+
+#include "link/PinMap.h"
 
 struct WindowCommandLine {
     std::optional<int> exitNow;  // set: print `output` and `error`, end with this status
     QString output;              // --help, --version: for standard output
     QString error;               // a usage error: for standard error
     QString port;                // --port's value, empty when not given
+    // --pins over the default of --port's kind of port.
+    PinMap pins = DefaultPinMap(PortKind::Parallel);
 };
 
 // arguments[0] is the program; withPort: the option exists (chipsmith, not chipsmith-sim).

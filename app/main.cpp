@@ -19,5 +19,6 @@ int main(int argc, char** argv) {
 
     CProgrammerApp program;
     program.SetChosenPort(parsed.port);
+    program.SetPins(parsed.pins);
     return program.RunMainDialog();
 }

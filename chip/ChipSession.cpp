@@ -6,9 +6,6 @@
 
 namespace {
 
-// The supply switches of the data register: bits 2 and 3.
-constexpr std::uint8_t SupplyBits = 0x0C;
-
 std::terminate_handler previousTerminate = nullptr;
 std::function<void(bool)> powerUpWatcher;
 
@@ -60,7 +57,7 @@ void PoweredChip::PowerDown() {
     }
     // The register read back, not the shadow: a write the port lost would leave the chip powered
     // while the program reported success.
-    if ((link.Io().In(link.DataPort()) & SupplyBits) != 0) {
+    if (link.PoweredIn(link.Io().In(link.DataPort()))) {
         PowerDownBestEffort();
         throw PortFailure("the board's supplies did not switch off");
     }
@@ -78,7 +75,7 @@ void PowerDownBestEffort() noexcept {
     // Straight to the port, not trusting the shadow: a lost write may have left the supplies on
     // while the shadow says off.
     try {
-        link.Io().Out(link.DataPort(), static_cast<std::uint8_t>(link.Shadow() & ~SupplyBits));
+        link.Io().Out(link.DataPort(), link.SuppliesOff(link.Shadow()));
     } catch (...) {
     }
 }

@@ -1,5 +1,8 @@
 #include "chip/ChipTable.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "link/ProgrammerPort.h"
 
 const ChipFamily Core12{
@@ -86,6 +89,64 @@ const std::array<ChipInfo, ChipCount> ChipTable{{
         /*idAddress=*/0x2000,
     },
 }};
+
+namespace {
+
+ChipInfo Sibling(int chipType, const char* name) {
+    ChipInfo sibling = ChipTable[static_cast<std::size_t>(chipType - 1)];
+    sibling.name = name;
+    return sibling;
+}
+
+bool SameName(std::string_view given, std::string_view name) {
+    return given.size() == name.size() &&
+           std::equal(given.begin(), given.end(), name.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == b;
+           });
+}
+
+}  // namespace
+
+// In-Circuit Serial Programming for PIC12C5XX OTP MCUs (DS30557) programs the 12C508A and
+// 12C509A, and the 12CE518 and 12CE519 (a 12C508 and 12C509 with a serial EEPROM beside the
+// core), with the algorithm, memory map and calibration word of the 12C508 and 12C509.
+// PIC12C67X and PIC12CE67X EPROM Memory Programming Specification (DS40175) does the same for
+// the 12CE673 and 12CE674 against the 12C671 and 12C672.
+const std::array<ChipInfo, SiblingCount> SiblingTable{{
+    Sibling(1, "12c508a"),
+    Sibling(2, "12c509a"),
+    Sibling(1, "12ce518"),
+    Sibling(2, "12ce519"),
+    Sibling(3, "12ce673"),
+    Sibling(4, "12ce674"),
+}};
+
+const ChipInfo* FindChipByName(std::string_view name) {
+    if (name.size() > 3 && SameName(name.substr(0, 3), "pic")) {
+        name.remove_prefix(3);
+    }
+    for (const ChipInfo& chip : ChipTable) {
+        if (SameName(name, chip.name)) {
+            return &chip;
+        }
+    }
+    for (const ChipInfo& chip : SiblingTable) {
+        if (SameName(name, chip.name)) {
+            return &chip;
+        }
+    }
+    return nullptr;
+}
+
+std::string SiblingNames(int chipType) {
+    std::string names;
+    for (const ChipInfo& sibling : SiblingTable) {
+        if (sibling.chipType == chipType) {
+            names += (names.empty() ? "" : ", ") + std::string(sibling.name);
+        }
+    }
+    return names;
+}
 
 const ChipInfo* FindChip(int chipType) {
     if (chipType < 1 || chipType > ChipCount) {

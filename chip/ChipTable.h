@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 // The chip maker's adaptive programming: short pulses, each followed by a read-back, until the word
 // reads back right after N of them; then a multiple of N more pulses as margin, not read back.
@@ -76,6 +78,19 @@ extern const std::array<ChipInfo, ChipCount> ChipTable;
 // After power-up the chip needs this long before it answers reliably; the word loops wait it
 // before their first word.
 constexpr int SettleMilliseconds = 50;
+
+// Chips the maker programs exactly as one of ours: the same algorithm, memory map and calibration
+// word (a data EEPROM some of them add is the running program's business, not the programmer's).
+// Each is a copy of the entry that serves it, under its own name, so a front end can report the
+// chip by the name the user gave.
+constexpr int SiblingCount = 6;
+extern const std::array<ChipInfo, SiblingCount> SiblingTable;
+
+// The chip named `name` ("12c508", "PIC12CE518", any case): an entry of ChipTable or a sibling;
+// nullptr when no chip has that name.
+const ChipInfo* FindChipByName(std::string_view name);
+// "12ce518, 12c508a" for an entry of ChipTable: the siblings it serves; empty when none.
+std::string SiblingNames(int chipType);
 
 // Highest usable address when no chip is selected (the largest chip's).
 constexpr int NoChipMaxUsableAddress = 2046;

@@ -9,6 +9,8 @@
 #include "cli/ExitStatus.h"
 #include "cli/OutputFile.h"
 #include "cli/RunChecks.h"
+#include "link/GpioPortIo.h"
+#include "link/ParportIo.h"
 #include "link/PortChoice.h"
 #include "link/VcdTrace.h"
 #include "sim/SimulatedBoard.h"
@@ -26,11 +28,23 @@ constexpr std::uint16_t SimulatedBase = 0x378;
 BoardConnection::BoardConnection(const CliOptions& options, CliEnvironment& environment)
     : options_(options), environment_(environment) {
     PortIo* io = nullptr;
+    const PortKind kind = PinsOf(options.port);
+    const PortBits bits = BitsOf(options.pins, kind);
     if (options.port.kind == PortChoice::Kind::Simulated) {
-        simulated_ = std::make_unique<SimulatedBoard>(environment.clock, SimulatedBase);
+        // Wired as the pin map says, so a map the board does not have fails as it would on one.
+        simulated_ =
+            std::make_unique<SimulatedBoard>(environment.clock, SimulatedBase, options.pins);
         io = simulated_.get();
+    } else if (options.port.kind == PortChoice::Kind::Gpio) {
+        ports_ = environment.openGpio
+                     ? environment.openGpio(options.port.device, options.pins)
+                     : std::make_unique<GpioPortIo>(options.port.device, options.pins);
+        io = ports_.get();
     } else {
         ports_ = environment.openPorts();
+        if (auto* parport = dynamic_cast<ParportIo*>(ports_.get())) {
+            parport->SetBits(bits);
+        }
         io = ports_.get();
     }
     if (!options.tracePath.isEmpty()) {
@@ -38,6 +52,7 @@ BoardConnection::BoardConnection(const CliOptions& options, CliEnvironment& envi
         io = trace_.get();
     }
     link_.emplace(*io);
+    (*link_)->SetPins(options.pins, kind);
 }
 
 BoardConnection::~BoardConnection() = default;

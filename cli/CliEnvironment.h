@@ -8,8 +8,10 @@
 #include <istream>
 #include <memory>
 #include <ostream>
+#include <string>
 
 class PortIo;
+struct PinMap;
 
 struct CliEnvironment {
     std::ostream& out;  // results
@@ -24,4 +26,7 @@ struct CliEnvironment {
     std::function<std::int64_t()> clock;
     // The machine's parallel ports (ppdev).
     std::function<std::unique_ptr<PortIo>()> openPorts;
+    // The GPIO chip at this device node with the board's lines where the map says (libgpiod);
+    // unset: the real one.
+    std::function<std::unique_ptr<PortIo>(const std::string&, const PinMap&)> openGpio = {};
 };

@@ -81,17 +81,6 @@ QString MisplacedOption(const QCommandLineParser& parser, const CommandInfo& inf
     return {};
 }
 
-int ChipFromName(const QString& name) {
-    for (const ChipInfo& chip : ChipTable) {
-        if (name.compare(QString::fromLatin1(chip.name), Qt::CaseInsensitive) == 0 ||
-            name.compare(QStringLiteral("pic") + QString::fromLatin1(chip.name),
-                         Qt::CaseInsensitive) == 0) {
-            return chip.chipType;
-        }
-    }
-    return 0;
-}
-
 }  // namespace
 
 const std::vector<CommandInfo>& Commands() {
@@ -123,15 +112,27 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption version(QStringLiteral("version"),
                                      QStringLiteral("Show the version."));
     const QCommandLineOption chip({QStringLiteral("c"), QStringLiteral("chip")},
-                                  QStringLiteral("The chip: 12c508, 12c509, 12c671 or 12c672. "
-                                                 "Commands with a FILE take it from the file."),
+                                  QStringLiteral("The chip: 12c508, 12c509, 12c671 or 12c672, or "
+                                                 "a sibling programmed as one of them: 12c508a, "
+                                                 "12ce518 (as 12c508), 12c509a, 12ce519 (as "
+                                                 "12c509), 12ce673 (as 12c671), 12ce674 (as "
+                                                 "12c672). Commands with a FILE take it from the "
+                                                 "file."),
                                   QStringLiteral("chip"));
     const QCommandLineOption port(
         {QStringLiteral("p"), QStringLiteral("port")},
         QStringLiteral("The port: auto (default: LPT2, LPT1, LPT3, then other ports), lpt1, lpt2, "
-                       "lpt3, 0x278, 0x378, 0x3bc (any I/O base), /dev/parportN, or sim (the "
+                       "lpt3, 0x278, 0x378, 0x3bc (any I/O base), /dev/parportN, "
+                       "gpio:/dev/gpiochipN (a GPIO chip, tried only when named), or sim (the "
                        "simulated board with chipsmith-sim's virtual socket)."),
         QStringLiteral("port"), QStringLiteral("auto"));
+    const QCommandLineOption pins(
+        QStringLiteral("pins"),
+        QStringLiteral("Where the board's lines are on the port, ~ for a line the board inverts: "
+                       "data=~D0,clock=~D1,vdd=D2,vpp=D3,return=~Ack on a parallel port, "
+                       "data=~17,clock=~27,vdd=22,vpp=23,return=~24 on a GPIO chip (the "
+                       "defaults); lines not named keep their default."),
+        QStringLiteral("MAP"));
     const QCommandLineOption calibration(
         QStringLiteral("calibration"),
         QStringLiteral("For program and auto: the calibration value (hex) to program when the "
@@ -167,7 +168,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         QStringLiteral("dry-run"),
         QStringLiteral("For program, auto and verify: touch no port; show the chip, the words, "
                        "the configuration word, the ID words and the calibration rule."));
-    parser.addOptions({help, version, chip, port, calibration, trace, repeat, quiet, fast,
+    parser.addOptions({help, version, chip, port, pins, calibration, trace, repeat, quiet, fast,
                        allowNonblank, force, verbose, dryRun});
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("What to do (see Commands above)."));
@@ -229,14 +230,16 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         options.file = positional[1];
     }
     if (parser.isSet(chip)) {
-        options.chipType = ChipFromName(parser.value(chip));
-        if (options.chipType == 0) {
+        options.chip = FindChipByName(parser.value(chip).toStdString());
+        if (options.chip == nullptr) {
             parsed.error = QStringLiteral(
                                "unknown chip \"%1\": choose 12c508, 12c509, 12c671 or "
-                               "12c672")
+                               "12c672 (or a sibling they serve: 12c508a, 12c509a, 12ce518, "
+                               "12ce519, 12ce673, 12ce674)")
                                .arg(parser.value(chip));
             return parsed;
         }
+        options.chipType = options.chip->chipType;
     }
     const std::optional<PortChoice> portChoice = ParsePortChoice(parser.value(port).toStdString());
     // A name that is no port (lpt9) is a port this machine does not have: the board search
@@ -244,6 +247,17 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     options.port = portChoice
                        ? *portChoice
                        : PortChoice{PortChoice::Kind::Device, 0, parser.value(port).toStdString()};
+    options.pins = DefaultPinMap(PinsOf(options.port));
+    if (parser.isSet(pins)) {
+        std::string why;
+        const std::optional<PinMap> map =
+            ParsePinMap(parser.value(pins).toStdString(), PinsOf(options.port), options.pins, why);
+        if (!map) {
+            parsed.error = QStringLiteral("--pins: %1").arg(QString::fromStdString(why));
+            return parsed;
+        }
+        options.pins = *map;
+    }
     // Without a file there is nothing to tell the chip from, except the simulated socket's chip.
     if (!info->takesFile && info->command != Command::Detect && options.chipType == 0 &&
         options.port.kind != PortChoice::Kind::Simulated) {

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <optional>
 
+#include "chip/ChipTable.h"
 #include "link/PortChoice.h"
 
 enum class Command { Detect, Read, Blank, Verify, Program, Auto, Config, Osccal };
@@ -25,7 +26,12 @@ struct CliOptions {
     Command command = Command::Detect;
     QString file;      // empty for the commands without one; "-" is standard output for read
     int chipType = 0;  // from --chip; 0: inferred from the file
+    // The chip --chip names, under that name (a sibling such as 12ce518 is served by the 12c508
+    // entry and reported as 12ce518); nullptr without --chip.
+    const ChipInfo* chip = nullptr;
     PortChoice port;
+    // Where the board's lines are on the port: its kind's default, changed by --pins.
+    PinMap pins = DefaultPinMap(PortKind::Parallel);
     std::optional<int> calibration;  // --calibration, 0..0xFF
     QString tracePath;
     bool repeat = false;

@@ -103,7 +103,7 @@ bool CliRun::ChooseChip(BoardConnection& board) {
         } else if (file_.inferredChip != 0 && file_.inferredChip != chipType) {
             Info("warning: " + fileName + " looks like a file for the " +
                  ChipOptionName(file_.inferredChip).toStdString() + "; going on with the " +
-                 ChipOptionName(chipType).toStdString() + " as --chip says");
+                 std::string(options_.chip->name) + " as --chip says");
         } else if (file_.inferredChip == 0) {
             Info("warning: " + fileName +
                  " ends without a configuration word; the chip's stays "
@@ -118,7 +118,9 @@ bool CliRun::ChooseChip(BoardConnection& board) {
         Error("which chip? give --chip (12c508, 12c509, 12c671 or 12c672)");
         return false;
     }
-    chip_ = FindChip(chipType);
+    // Under the name --chip gave, when it is that chip (a sibling is reported by its own name).
+    chip_ = options_.chip != nullptr && options_.chip->chipType == chipType ? options_.chip
+                                                                            : FindChip(chipType);
     return true;
 }
 

@@ -140,7 +140,8 @@ int Plan::Print() {
             "its last word is no configuration word, so the chip it is for cannot be told; give "
             "--chip");
     }
-    chip_ = FindChip(chipType);
+    chip_ = options_.chip != nullptr && options_.chip->chipType == chipType ? options_.chip
+                                                                            : FindChip(chipType);
     const bool verify = options_.command == Command::Verify;
     const ImageFit fit = CheckImageFit(*chip_, file_.image.data());
     if (!verify && !fit.Fits() && !options_.force) {

@@ -54,7 +54,9 @@ enum class Outcome { Absent, Silent, Answered };
 // The loop-back probe on one port; leaves the link open there, the board powered down.
 Outcome Probe(std::uint16_t base) {
     ProgrammerLink& link = CurrentLink();
-    link.Io().Out(base, 0x00);
+    // Supplies off, data and clock released (0x00 on the parallel port's wiring).
+    const PortBits& bits = link.Bits();
+    link.Io().Out(base, bits.Levels(bits.data | bits.clock, bits.Supplies()));
     ProbeResult = 0xFFFF;
     Pause(5);
     // An address with no port reads 0xFF whatever was written: never power it.
@@ -155,7 +157,10 @@ int DetectProgrammer(int notFound) {
 
 std::string PortPlace(const ProbeReport& port, const std::string& extra) {
     std::string inBrackets;
-    for (const std::string& part : {HexBase(port.base), port.device, extra}) {
+    // A GPIO chip's address is only where the link finds it, nothing the user knows it by.
+    const bool gpio = port.label.rfind("gpiochip", 0) == 0;
+    for (const std::string& part :
+         {gpio ? std::string() : HexBase(port.base), port.device, extra}) {
         if (!part.empty() && part != port.label) {
             inBrackets += (inBrackets.empty() ? "" : ", ") + part;
         }
@@ -172,11 +177,14 @@ std::vector<std::string> DescribeProbes(const BoardSearch& search) {
         if (probe.status.problem == PortProblem::None) {
             continue;
         }
-        std::string line = PortPlace(probe) + ": " + ProblemText(probe.status.problem, probe.base);
-        if (!probe.status.detail.empty()) {
-            line += " (" + probe.status.detail + ")";
+        const PortStatus& status = probe.status;
+        std::string line =
+            PortPlace(probe) + ": " +
+            (status.text.empty() ? ProblemText(status.problem, probe.base) : status.text);
+        if (!status.detail.empty()) {
+            line += " (" + status.detail + ")";
         }
-        const std::string fix = ProblemFix(probe.status.problem);
+        const std::string fix = status.text.empty() ? ProblemFix(status.problem) : status.fix;
         if (!fix.empty()) {
             line += "; " + fix;
         }

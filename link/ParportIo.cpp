@@ -17,8 +17,6 @@ namespace {
 
 constexpr int DataOffset = 0;
 constexpr int StatusOffset = 1;
-// On the way out the supplies go off; data and clock stay as the program left them.
-constexpr std::uint8_t KeptOnExit = 0x03;
 constexpr const char* ParportPrefix = "parport";
 
 PortStatus Failed(PortProblem problem, int error) {
@@ -110,7 +108,9 @@ ParportIo::~ParportIo() {
 void ParportIo::Release(Port& port) {
     if (port.fd >= 0) {
         if (port.wrote) {
-            unsigned char value = port.lastData & KeptOnExit;
+            // On the way out the supplies go off; data and clock stay as the program left them.
+            const std::uint8_t kept = port.lastData & (bits_.data | bits_.clock);
+            unsigned char value = kept | bits_.Levels(0, bits_.Supplies());
             calls_->Ioctl(port.fd, PPWDATA, &value);
         }
         calls_->Ioctl(port.fd, PPRELEASE, nullptr);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "link/PinMap.h"
 #include "link/PortIo.h"
 
 // The system calls ParportIo makes on a device node; tests stand in for the kernel with their own.
@@ -37,6 +38,9 @@ public:
     std::vector<PortInfo> Ports() override;
     PortStatus Status(std::uint16_t base) override;
     void ReleaseExcept(std::uint16_t keep) override;
+    // Where the supplies are, to switch them off when a port is given back (the parallel port's
+    // wiring until told otherwise).
+    void SetBits(const PortBits& bits) { bits_ = bits; }
 
 private:
     struct Port {
@@ -65,6 +69,7 @@ private:
     bool scanned_ = false;
     bool driverLoaded_ = false;
     std::vector<Port> ports_;
+    PortBits bits_;
 };
 
 // Every parport the machine lists under procRoot, in order of its number, with its I/O base and

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "link/GpioPortIo.h"
+
 namespace {
 
 std::optional<PortInfo> chosen;
@@ -16,8 +18,19 @@ std::string Lower(std::string text) {
 
 }  // namespace
 
+PortKind PinsOf(const PortChoice& choice) {
+    return choice.kind == PortChoice::Kind::Gpio ? PortKind::Gpio : PortKind::Parallel;
+}
+
 std::optional<PortChoice> ParsePortChoice(const std::string& text) {
     const std::string name = Lower(text);
+    if (name.rfind("gpio:", 0) == 0) {
+        const std::string chip = text.substr(5);
+        if (chip.empty() || chip == "/dev/") {
+            return std::nullopt;
+        }
+        return PortChoice{PortChoice::Kind::Gpio, 0, chip[0] == '/' ? chip : "/dev/" + chip};
+    }
     if (name == "auto") {
         return PortChoice{};
     }
@@ -67,6 +80,10 @@ std::optional<PortInfo> ResolvePort(const PortChoice& choice, PortIo& io, std::s
             why += " (no ports at all: sudo modprobe parport_pc ppdev)";
         }
         return std::nullopt;
+    }
+    if (choice.kind == PortChoice::Kind::Gpio) {
+        // Whether the chip is there is for the probe to find out, with the reason.
+        return PortInfo{GpioPortIo::Base, choice.device};
     }
     why = "no single port chosen";
     return std::nullopt;

@@ -1,12 +1,13 @@
 #pragma once
 
 // Which port the user asked for on the command line: --port auto|lpt1|lpt2|lpt3|0xBASE|
-// /dev/parportN|sim.
+// /dev/parportN|gpio:/dev/gpiochipN|gpio:gpiochipN|sim.
 
 #include <optional>
 #include <string>
 
 #include "link/Detection.h"
+#include "link/PinMap.h"
 #include "link/PortIo.h"
 
 struct PortChoice {
@@ -15,11 +16,15 @@ struct PortChoice {
         Base,       // the port at this I/O address
         Device,     // the port with this device node
         Simulated,  // the simulated board (chipsmith-cli only)
+        Gpio,       // the GPIO chip with this device node
     };
     Kind kind = Kind::Auto;
     std::uint16_t base = 0;
     std::string device;
 };
+
+// The kind of pins the chosen port has, for its pin map.
+PortKind PinsOf(const PortChoice& choice);
 
 // Nothing when the text names no port; case does not matter for the names and the hex digits.
 std::optional<PortChoice> ParsePortChoice(const std::string& text);

@@ -1,25 +1,15 @@
-// The board's lines on the data register and the two power-up sequences.
+// The board's lines, through the installed link's pin map, and the two power-up sequences.
 //
 // Power-up: both supplies switch on while data and clock are held low, which puts the chip into
 // programming mode. The 12-bit chips want switch A (VDD) first and the programming voltage
 // (switch B) within 9 ms; the 14-bit chips want switch B first. Power-down switches both off and
-// leaves data and clock as they were, so the board rests at 0x03 after a frame.
+// leaves data and clock as they were, so the board rests with both low after a frame (0x03 on the
+// parallel port's wiring).
 
 #include "link/Delays.h"
 #include "link/ProgrammerPort.h"
 
 namespace {
-
-constexpr std::uint8_t DataBit = 0x01;
-constexpr std::uint8_t ClockBit = 0x02;
-constexpr std::uint8_t SupplyABit = 0x04;
-constexpr std::uint8_t SupplyBBit = 0x08;
-constexpr std::uint8_t LineBits = DataBit | ClockBit | SupplyABit | SupplyBBit;
-constexpr std::uint8_t AckBit = 0x40;
-
-// Data low, clock low, one supply on.
-constexpr std::uint8_t SupplyAFirst = DataBit | ClockBit | SupplyABit;  // 0x07
-constexpr std::uint8_t SupplyBFirst = DataBit | ClockBit | SupplyBBit;  // 0x0B
 
 constexpr int SupplySettlingIterations = 65536;
 
@@ -27,18 +17,27 @@ ProgrammerLink& Link() {
     return CurrentLink();
 }
 
+const PortBits& Bits() {
+    return CurrentLink().Bits();
+}
+
+// The `high` lines to their high level and the `low` lines to their low one, the rest kept.
+void Drive(std::uint8_t high, std::uint8_t low) {
+    const PortBits& bits = Bits();
+    const std::uint8_t set = bits.Levels(high, low);
+    Link().ModifyData(set, static_cast<std::uint8_t>((high | low) & ~set));
+}
+
 // A probe of detection may name a port the link is not open at; that one is read from the port.
-void ModifyPort(std::uint16_t port, std::uint8_t set, std::uint8_t clear) {
+void DriveDataOf(std::uint16_t port, bool high) {
+    const PortBits& bits = Bits();
     if (port == Link().DataPort()) {
-        Link().ModifyData(set, clear);
+        Drive(high ? bits.data : 0, high ? 0 : bits.data);
         return;
     }
     PortIo& io = Link().Io();
-    io.Out(port, static_cast<std::uint8_t>((io.In(port) | set) & ~clear));
-}
-
-bool AckSet() {
-    return (Link().ReadStatus() & AckBit) != 0;
+    const std::uint8_t level = high ? bits.Levels(bits.data, 0) : bits.Levels(0, bits.data);
+    io.Out(port, static_cast<std::uint8_t>((io.In(port) & ~bits.data) | level));
 }
 
 }  // namespace
@@ -60,46 +59,52 @@ LinkAddress& LinkAddress::operator=(std::uint16_t address) {
 }
 
 void EnterProgramMode12Bit() {
-    Link().WriteData(SupplyAFirst);
+    const PortBits& bits = Bits();
+    const std::uint8_t lowLines = bits.data | bits.clock;
+    Link().WriteData(bits.Levels(bits.vdd, lowLines | bits.vpp));
     BusyWait(SupplySettlingIterations);
-    Link().WriteData(SupplyAFirst | SupplyBBit);
+    Link().WriteData(bits.Levels(bits.Supplies(), lowLines));
 }
 
 void EnterProgramMode14Bit() {
-    Link().WriteData(SupplyBFirst);
+    const PortBits& bits = Bits();
+    Link().WriteData(bits.Levels(bits.vpp, bits.data | bits.clock | bits.vdd));
     Pause(1);
-    Link().ModifyData(LineBits, 0);
+    Drive(bits.Supplies(), bits.data | bits.clock);
 }
 
 void ExitProgramMode() {
-    Link().ModifyData(0, static_cast<std::uint8_t>(~(DataBit | ClockBit)));
+    // Data and clock stay; everything else (the supplies, the unused bits) goes to 0 or off.
+    const PortBits& bits = Bits();
+    const std::uint8_t kept = Link().Shadow() & (bits.data | bits.clock);
+    Link().WriteData(static_cast<std::uint8_t>(kept | bits.Levels(0, bits.Supplies())));
 }
 
 void SetDataLine(int logicLevel) {
     if (logicLevel != 0) {
-        Link().ModifyData(0, DataBit);
+        Drive(Bits().data, 0);
     } else {
-        Link().ModifyData(DataBit, 0);
+        Drive(0, Bits().data);
     }
 }
 
 void ReleaseDataLine() {
-    Link().ModifyData(0, DataBit);
+    Drive(Bits().data, 0);
 }
 
 void ClockHigh() {
-    Link().ModifyData(0, ClockBit);
+    Drive(Bits().clock, 0);
 }
 
 void ClockLow() {
-    Link().ModifyData(ClockBit, 0);
+    Drive(0, Bits().clock);
 }
 
 void ClockHighWithData(int logicLevel) {
     if (logicLevel != 0) {
-        Link().ModifyData(0, DataBit | ClockBit);
+        Drive(Bits().data | Bits().clock, 0);
     } else {
-        Link().ModifyData(DataBit, ClockBit);
+        Drive(Bits().clock, Bits().data);
     }
 }
 
@@ -108,9 +113,9 @@ void ClockHighReleasingData() {
 }
 
 void DriveDataLowAfter(std::int64_t holdNanoseconds) {
-    if ((Link().Shadow() & DataBit) == 0) {
+    if (Bits().High(Link().Shadow(), Bits().data)) {
         Link().WaitSinceLastWrite(holdNanoseconds);
-        Link().ModifyData(DataBit, 0);
+        Drive(0, Bits().data);
     }
 }
 
@@ -123,21 +128,21 @@ void WaitSinceLastEdge(std::int64_t nanoseconds) {
 }
 
 int SampleDataLine() {
-    return AckSet() ? 0 : 1;
+    return Bits().ReturnLevel(Link().ReadStatus());
 }
 
 void ClearDataBit(std::uint16_t port) {
-    ModifyPort(port, 0, DataBit);
+    DriveDataOf(port, true);
 }
 
 void SetDataBit(std::uint16_t port) {
-    ModifyPort(port, DataBit, 0);
+    DriveDataOf(port, false);
 }
 
 std::uint16_t CheckReturnLow() {
-    return AckSet() ? 0xFFFF : 0;
+    return SampleDataLine() == 1 ? 0 : 0xFFFF;
 }
 
 std::uint16_t CheckReturnHigh() {
-    return AckSet() ? 0 : 0xFFFF;
+    return SampleDataLine() == 0 ? 0 : 0xFFFF;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 // Why a parallel port cannot drive the board, from the machine's side to the board's.
 enum class PortProblem {
@@ -16,8 +17,20 @@ enum class PortProblem {
 };
 
 struct PortStatus {
+    PortStatus() = default;
+    PortStatus(PortProblem problem_, std::string detail_ = {}, std::string text_ = {},
+               std::string fix_ = {})
+        : problem(problem_),
+          detail(std::move(detail_)),
+          text(std::move(text_)),
+          fix(std::move(fix_)) {}
+
     PortProblem problem = PortProblem::None;
     std::string detail;  // the system's own words, where there are any
+    // A backend's own words for the problem and what to do, where the parallel port's would not
+    // fit (a GPIO chip's lines); empty: ProblemText and ProblemFix.
+    std::string text;
+    std::string fix;
 };
 
 // "no port at 0x378", "permission denied: ..."; one line, lower case, no full stop.

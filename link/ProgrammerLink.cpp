@@ -9,7 +9,6 @@ namespace {
 // The last of the standard candidates; where the addresses stand before any detection, and
 // after one that found nothing.
 constexpr std::uint16_t UnopenedDataPort = 0x3BC;
-constexpr std::uint8_t SupplyBits = 0x0C;
 // Writes timed before the shortest of them may stand for the port's speed.
 constexpr int WritesToJudgeThePortBy = 32;
 
@@ -41,10 +40,6 @@ std::uint8_t ProgrammerLink::Open(std::uint16_t dataPort) {
 void ProgrammerLink::SetIo(PortIo& io) {
     io_ = &io;
     timedWrites_ = 0;
-}
-
-bool ProgrammerLink::Powered() const {
-    return (shadow_ & SupplyBits) != 0;
 }
 
 void ProgrammerLink::WriteData(std::uint8_t value) {

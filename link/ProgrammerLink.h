@@ -28,6 +28,7 @@
 
 #include <cstdint>
 
+#include "link/PinMap.h"
 #include "link/PortIo.h"
 
 class ProgrammerLink {
@@ -48,13 +49,33 @@ public:
     // speed is judged afresh.
     void SetIo(PortIo& io);
 
+    // Where the board's lines are in the port's registers (see PinMap.h); the parallel port's
+    // wiring until told otherwise.
+    void SetBits(const PortBits& bits) { bits_ = bits; }
+    const PortBits& Bits() const { return bits_; }
+    // The map the bits come from, kept to be shown to the user.
+    void SetPins(const PinMap& pins, PortKind kind) {
+        pins_ = pins;
+        pinKind_ = kind;
+        bits_ = BitsOf(pins, kind);
+    }
+    const PinMap& Pins() const { return pins_; }
+    PortKind PinKind() const { return pinKind_; }
+
     PortIo& Io() const { return *io_; }
     std::uint16_t DataPort() const { return dataPort_; }
     std::uint16_t StatusPort() const { return statusPort_; }
     // The data register as the link last wrote (or opened) it.
     std::uint8_t Shadow() const { return shadow_; }
     // Either supply switch on, judged from the shadow.
-    bool Powered() const;
+    bool Powered() const { return PoweredIn(shadow_); }
+    // Either supply switch on in a data register value.
+    bool PoweredIn(std::uint8_t data) const { return bits_.High(data, bits_.Supplies()); }
+    // A data register value with both supplies switched off and the other bits as they are.
+    std::uint8_t SuppliesOff(std::uint8_t data) const {
+        return static_cast<std::uint8_t>((data & ~bits_.Supplies()) |
+                                         bits_.Levels(0, bits_.Supplies()));
+    }
 
     // Writes a whole value to the data register (nothing, if it holds that value already).
     void WriteData(std::uint8_t value);
@@ -74,6 +95,9 @@ private:
     std::int64_t ShortestWriteNs() const;
 
     PortIo* io_;
+    PortBits bits_;
+    PinMap pins_ = DefaultPinMap(PortKind::Parallel);
+    PortKind pinKind_ = PortKind::Parallel;
     std::uint16_t dataPort_;
     std::uint16_t statusPort_;
     std::uint8_t shadow_ = 0xFF;

@@ -4,7 +4,8 @@
 // detection of the board. Everything here works on the installed ProgrammerLink (its port backend,
 // its addresses and its shadow of the data register); every wait goes through the installed Delays.
 //
-// Line assignment (bit set in the data register -> effect at the chip):
+// The lines go through the installed link's pin map (link/PinMap.h). On the parallel port's wiring
+// (bit set in the data register -> effect at the chip):
 //   data   bit 0 (D0, pin 2)  serial data:   1 drives the line low, 0 releases it (reads 1)
 //   data   bit 1 (D1, pin 3)  serial clock:  1 clock low, 0 clock high (the board inverts both)
 //   data   bit 2 (D2, pin 4)  supply switch A (1 on), raised first for the 12-bit chips
@@ -74,6 +75,9 @@ std::uint16_t ReadDataWord();
 // 3 (0x3BC) or notFound; when none answers, the machine's other ports, a board there counting as
 // 1. Detection.h tells where and why not.
 int DetectProgrammer(int notFound);
+// The probe's steps, named for the parallel port's wiring: ClearDataBit releases the data line
+// (high), SetDataBit drives it low; CheckReturnLow passes (0) when the returned line reads high,
+// CheckReturnHigh when it reads low; 0xFFFF fails.
 void ClearDataBit(std::uint16_t port);
 void SetDataBit(std::uint16_t port);
 std::uint16_t CheckReturnLow();

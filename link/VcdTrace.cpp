@@ -4,17 +4,13 @@
 #include <ctime>
 #include <utility>
 
+#include "link/ProgrammerLink.h"
+
 namespace {
 
 // Identifier characters and names of the signals, in the order of the header.
 constexpr char Ids[] = {'d', 'c', 'a', 'b', 'r'};
 constexpr const char* Names[] = {"data_out", "clock", "vdd_switch_a", "vpp_switch_b", "data_in"};
-
-constexpr std::uint8_t DataBit = 0x01;
-constexpr std::uint8_t ClockBit = 0x02;
-constexpr std::uint8_t SupplyABit = 0x04;
-constexpr std::uint8_t SupplyBBit = 0x08;
-constexpr std::uint8_t AckBit = 0x40;
 
 // Large enough that the sink is called a few times a second at most.
 constexpr std::size_t BlockBytes = 64 * 1024;
@@ -35,7 +31,7 @@ std::uint8_t VcdTracePortIo::In(std::uint16_t address) {
     const std::uint8_t value = inner_.In(address);
     if (recording_ && address == dataPort_ + 1) {
         lastUnit_ = (now_() - start_ + NanosecondsPerUnit / 2) / NanosecondsPerUnit;
-        Change(DataIn, (value & AckBit) ? 0 : 1, lastUnit_);
+        Change(DataIn, CurrentLink().Bits().ReturnLevel(value), lastUnit_);
     }
     return value;
 }
@@ -44,10 +40,12 @@ void VcdTracePortIo::Out(std::uint16_t address, std::uint8_t value) {
     inner_.Out(address, value);
     if (recording_ && address == dataPort_) {
         lastUnit_ = (now_() - start_ + NanosecondsPerUnit / 2) / NanosecondsPerUnit;
-        Change(DataOut, (value & DataBit) ? 0 : 1, lastUnit_);
-        Change(Clock, (value & ClockBit) ? 0 : 1, lastUnit_);
-        Change(SwitchA, (value & SupplyABit) ? 1 : 0, lastUnit_);
-        Change(SwitchB, (value & SupplyBBit) ? 1 : 0, lastUnit_);
+        // Through the installed link's pin map, so the trace shows the lines whatever the wiring.
+        const PortBits& bits = CurrentLink().Bits();
+        Change(DataOut, bits.High(value, bits.data) ? 1 : 0, lastUnit_);
+        Change(Clock, bits.High(value, bits.clock) ? 1 : 0, lastUnit_);
+        Change(SwitchA, bits.High(value, bits.vdd) ? 1 : 0, lastUnit_);
+        Change(SwitchB, bits.High(value, bits.vpp) ? 1 : 0, lastUnit_);
     }
 }
 

@@ -2,8 +2,9 @@
 
 #include <utility>
 
-SimulatedBoard::SimulatedBoard(std::function<std::int64_t()> nowNanoseconds, std::uint16_t base)
-    : now_(std::move(nowNanoseconds)), base_(base) {}
+SimulatedBoard::SimulatedBoard(std::function<std::int64_t()> nowNanoseconds, std::uint16_t base,
+                               const PinMap& pins)
+    : now_(std::move(nowNanoseconds)), base_(base), bits_(BitsOf(pins, PortKind::Parallel)) {}
 
 std::uint8_t SimulatedBoard::In(std::uint16_t address) {
     ++reads_;
@@ -16,8 +17,7 @@ std::uint8_t SimulatedBoard::In(std::uint16_t address) {
     bool ack = false;
     switch (loopback_) {
         case Loopback::Working:
-            // The board inverts the returned line.
-            ack = DataLine() == 0;
+            ack = (DataLine() == 1) != bits_.returnInverted;
             break;
         case Loopback::AckStuckLow:
             ack = false;
@@ -26,7 +26,7 @@ std::uint8_t SimulatedBoard::In(std::uint16_t address) {
             ack = true;
             break;
     }
-    return static_cast<std::uint8_t>(StatusIdle | (ack ? AckBit : 0));
+    return static_cast<std::uint8_t>((StatusIdle & ~bits_.ret) | (ack ? bits_.ret : 0));
 }
 
 void SimulatedBoard::Out(std::uint16_t address, std::uint8_t value) {
@@ -61,7 +61,7 @@ int SimulatedBoard::DataLine() const {
     if (chip_) {
         return chip_->DataLine();
     }
-    return (data_ & DataLowBit) != 0 ? 0 : 1;
+    return bits_.High(data_, bits_.data) ? 1 : 0;
 }
 
 std::vector<std::string> SimulatedBoard::Errors() const {
@@ -85,8 +85,8 @@ SimPins SimulatedBoard::Pins() const {
     SimPins pins;
     pins.vdd = SupplyA();
     pins.vpp = SupplyB();
-    pins.clockHigh = (data_ & ClockLowBit) == 0;
-    pins.dataLow = (data_ & DataLowBit) != 0;
+    pins.clockHigh = bits_.High(data_, bits_.clock);
+    pins.dataLow = !bits_.High(data_, bits_.data);
     return pins;
 }
 
@@ -96,7 +96,7 @@ void SimulatedBoard::UpdateChip() {
     }
     chip_->ApplyPins(Pins(), now_());
     // The board can only pull the line low; a chip driving 1 against it is a short.
-    const bool contention = (data_ & DataLowBit) != 0 && chip_->DataOutput() == 1;
+    const bool contention = !bits_.High(data_, bits_.data) && chip_->DataOutput() == 1;
     if (contention && !contention_) {
         errors_.push_back(std::string(SimError::Contention) +
                           ": the board pulls the data line low while the chip drives 1");

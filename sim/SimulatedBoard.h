@@ -6,22 +6,25 @@
 #include <string>
 #include <vector>
 
+#include "link/PinMap.h"
 #include "link/PortIo.h"
 #include "sim/SimulatedChip.h"
 
 // Whether the board returns its data line on the port's Acknowledge input (status bit 6).
 enum class Loopback { Working, AckStuckLow, AckStuckHigh };
 
-// The programmer board on one parallel port, with a socket that may hold a simulated chip.
-// Data register (base): bit 0 = 1 pulls the data line low, bit 1 = 1 holds the clock low,
-// bit 2 = supply switch A (VDD), bit 3 = supply switch B (VPP), bits 4-7 unconnected; it reads
-// back the last value written and starts at 0x00. Status register (base + 1): 0x87, plus bit 6
-// = 1 while the data line is at logic 0. Every other address, the control register included,
+// The programmer board on one parallel port, with a socket that may hold a simulated chip. Its
+// lines are where the pin map puts them (the same table the link writes by); on the parallel
+// port's wiring the data register (base) has bit 0 = 1 pulls the data line low, bit 1 = 1 holds the
+// clock low, bit 2 = supply switch A (VDD), bit 3 = supply switch B (VPP), bits 4-7 unconnected; it
+// reads back the last value written and starts at 0x00. Status register (base + 1): 0x87, plus bit
+// 6 = 1 while the data line is at logic 0. Every other address, the control register included,
 // reads 0xFF and drops writes.
 class SimulatedBoard final : public PortIo {
 public:
     explicit SimulatedBoard(std::function<std::int64_t()> nowNanoseconds,
-                            std::uint16_t base = 0x378);
+                            std::uint16_t base = 0x378,
+                            const PinMap& pins = DefaultPinMap(PortKind::Parallel));
 
     std::uint8_t In(std::uint16_t address) override;
     void Out(std::uint16_t address, std::uint8_t value) override;
@@ -34,8 +37,8 @@ public:
 
     std::uint16_t Base() const { return base_; }
     std::uint8_t DataRegister() const { return data_; }
-    bool SupplyA() const { return (data_ & SupplyABit) != 0; }
-    bool SupplyB() const { return (data_ & SupplyBBit) != 0; }
+    bool SupplyA() const { return bits_.High(data_, bits_.vdd); }
+    bool SupplyB() const { return bits_.High(data_, bits_.vpp); }
     bool InProgramMode() const;
     // The data line as it stands: 0 if the board or the chip pulls it low, else 1.
     int DataLine() const;
@@ -61,6 +64,7 @@ private:
 
     std::function<std::int64_t()> now_;
     std::uint16_t base_;
+    PortBits bits_;
     std::uint8_t data_ = 0x00;
     Loopback loopback_ = Loopback::Working;
     std::optional<SimulatedChip> chip_;

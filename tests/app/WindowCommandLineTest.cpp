@@ -24,6 +24,16 @@ TEST(WindowCommandLineTest, HelpVersionPortAndRefusals) {
         {{"chipsmith", "--port"}, true, 2, "", "Missing value", ""},
         {{"/usr/bin/chipsmith", "file.hex"}, true, 2, "", "chipsmith: unexpected argument", ""},
         {{"chipsmith", "--help-all"}, true, 2, "", "Unknown option", ""},
+        // The pin map is read for the kind of port chosen.
+        {{"chipsmith", "--pins", "vpp=D7"}, true, -1, "", "", ""},
+        {{"chipsmith", "--pins", "vpp=23"}, true, 2, "", "--pins: \"23\" is no pin", ""},
+        {{"chipsmith", "-p", "gpio:gpiochip0", "--pins", "vpp=5"},
+         true,
+         -1,
+         "",
+         "",
+         "gpio:gpiochip0"},
+        {{"chipsmith-sim", "--pins", "vpp=D7"}, false, 2, "", "Unknown option", ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments.join(' ').toStdString());
@@ -37,6 +47,11 @@ TEST(WindowCommandLineTest, HelpVersionPortAndRefusals) {
         EXPECT_EQ(parsed.error.isEmpty(), row.errorHas[0] == '\0');
         EXPECT_EQ(parsed.port, QString::fromLatin1(row.port));
     }
+    const WindowCommandLine gpio =
+        ParseWindowCommandLine({"chipsmith", "--port", "gpio:gpiochip0", "--pins", "vpp=5"},
+                               QStringLiteral("about"), true);
+    EXPECT_EQ(DescribePinMap(gpio.pins, PortKind::Gpio),
+              "data=~17,clock=~27,vdd=22,vpp=5,return=~24");
 }
 
 }  // namespace

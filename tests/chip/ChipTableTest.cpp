@@ -52,4 +52,34 @@ TEST(ChipTableTest, BlankRulesLookOnlyAtTheBitsTheFamilyHas) {
     }
 }
 
+TEST(ChipTableTest, SiblingsAreFoundByNameAndShapedAsTheEntryThatServesThem) {
+    const struct {
+        const char* given;
+        const char* name;  // nullptr: no chip has that name
+        int servedBy;
+    } rows[] = {
+        {"12c508", "12c508", 1},   {"PIC12C672", "12c672", 4},   {"12c508a", "12c508a", 1},
+        {"12C509A", "12c509a", 2}, {"pic12ce518", "12ce518", 1}, {"12ce519", "12ce519", 2},
+        {"12CE673", "12ce673", 3}, {"12ce674", "12ce674", 4},    {"12ce675", nullptr, 0},
+        {"pic", nullptr, 0},       {"12c508ax", nullptr, 0},     {"", nullptr, 0},
+    };
+    for (const auto& row : rows) {
+        const ChipInfo* chip = FindChipByName(row.given);
+        if (row.name == nullptr) {
+            EXPECT_EQ(chip, nullptr) << row.given;
+            continue;
+        }
+        ASSERT_NE(chip, nullptr) << row.given;
+        EXPECT_STREQ(chip->name, row.name);
+        const ChipInfo& entry = *FindChip(row.servedBy);
+        EXPECT_EQ(chip->chipType, entry.chipType) << row.given;
+        EXPECT_EQ(&chip->family, &entry.family) << row.given;
+        EXPECT_EQ(chip->memoryWords, entry.memoryWords) << row.given;
+        EXPECT_EQ(chip->calibrationAddress, entry.calibrationAddress) << row.given;
+        EXPECT_EQ(chip->idAddress, entry.idAddress) << row.given;
+    }
+    EXPECT_EQ(SiblingNames(1), "12c508a, 12ce518");
+    EXPECT_EQ(SiblingNames(4), "12ce674");
+}
+
 }  // namespace

@@ -41,6 +41,13 @@ TEST_F(CommandLineTest, MistakesEndWithTheirExitStatusAndSayWhatToDo) {
         {{"--port", "/dev/parport7", "detect"},
          ExitStatus::NoBoard,
          "/dev/parport7 is not a parallel port this machine lists"},
+        {{"--pins", "data=D1", "detect"}, ExitStatus::Usage, "--pins: the data and clock lines"},
+        {{"--port", "gpio:gpiochip0", "--pins", "vdd=D2", "detect"},
+         ExitStatus::Usage,
+         "a line offset"},
+        {{"--port", "gpio:/no/such/gpiochip9", "detect"},
+         ExitStatus::NoBoard,
+         "gpiochip9 (/no/such/gpiochip9): no GPIO chip /no/such/gpiochip9"},
     };
     for (const auto& row : rows) {
         const Run run = Cli(row.arguments);
@@ -141,6 +148,26 @@ TEST_F(CommandLineTest, ADashIsStandardInputForTheFileAndStandardOutputForRead) 
     EXPECT_EQ(read.out.rfind(':', 0), 0U) << read.out;
     EXPECT_NE(read.out.find(":00000001FF"), std::string::npos) << read.out;
     EXPECT_NE(read.err.find("read 12c508: size "), std::string::npos) << read.err;
+}
+
+TEST_F(CommandLineTest, ASiblingChipIsServedByItsEntryAndReportedByItsName) {
+    const Run programmed =
+        Cli({"--port", "sim", "--chip", "PIC12CE518", "auto", Data("blink508.hex").c_str()});
+    EXPECT_EQ(programmed.status, ExitStatus::Done) << programmed.err;
+    EXPECT_EQ(SocketChip().Type(), 1) << "a 12C508-shaped chip";
+    const Run read = Cli({"--port", "sim", "--chip", "12ce518", "read", "-"});
+    EXPECT_NE(read.err.find("read 12ce518: size "), std::string::npos) << read.err;
+    // The socket's 12C508 is no 12CE673, whichever entry serves that.
+    const Run other = Cli({"--port", "sim", "--chip", "12ce673", "blank"});
+    EXPECT_EQ(other.status, ExitStatus::Usage) << other.err;
+}
+
+// The simulated board is wired as --pins says, so any map works there as on a board built to it.
+TEST_F(CommandLineTest, TheSimulatedBoardIsWiredAsThePinMapSays) {
+    const Run run = Cli({"--port", "sim", "--pins", "data=D6,clock=~D4,vdd=~D0,return=Busy",
+                         "--chip", "12c671", "auto", Data("blink671.hex").c_str()});
+    EXPECT_EQ(run.status, ExitStatus::Done) << run.err;
+    EXPECT_EQ(SocketChip().Type(), 3);
 }
 
 }  // namespace
