@@ -6,10 +6,6 @@
 
 namespace {
 
-constexpr std::uint8_t LineBits = 0x0F;
-constexpr std::uint8_t DataLowClockLow = 0x03;
-constexpr std::uint8_t SupplyA = 0x04;
-constexpr std::uint8_t SupplyB = 0x08;
 // Between the supplies of a 12-bit chip, as the chip maker allows it, and what the program waits.
 constexpr std::int64_t MaximumSupplyGapNs = 9'000'000;
 constexpr int SupplySettlingIterations = 65536;
@@ -24,10 +20,11 @@ void ExpectLine(int level) {
     }
 }
 
-// The register read from the port, not the shadow.
-void ExpectRegister(std::uint8_t lines) {
+// The board's four output lines in the register read from the port, not the shadow.
+void ExpectRegister(std::uint8_t value) {
     ProgrammerLink& link = CurrentLink();
-    if ((link.Io().In(link.DataPort()) & LineBits) != lines) {
+    const std::uint8_t lines = link.Bits().Outputs();
+    if ((link.Io().In(link.DataPort()) & lines) != (value & lines)) {
         throw PortFailure("the board's data register does not hold what was written");
     }
 }
@@ -44,11 +41,17 @@ void CheckLoopback() {
 
 void PowerUpChecked(const ChipFamily& family) {
     ProgrammerLink& link = CurrentLink();
-    const std::uint8_t first = family.Is14Bit() ? SupplyB : SupplyA;
+    // Data and clock held low while the supplies come on, through the pin map.
+    const PortBits& bits = link.Bits();
+    const std::uint8_t lowLines = bits.data | bits.clock;
+    const std::uint8_t first = family.Is14Bit() ? bits.vpp : bits.vdd;
+    const std::uint8_t second = bits.Supplies() & static_cast<std::uint8_t>(~first);
+    const std::uint8_t firstOn = bits.Levels(first, lowLines | second);
+    const std::uint8_t bothOn = bits.Levels(bits.Supplies(), lowLines);
     const std::int64_t start = ClockNow();
-    link.WriteData(DataLowClockLow | first);
+    link.WriteData(firstOn);
     const std::int64_t oneWrite = ClockNow() - start;
-    ExpectRegister(DataLowClockLow | first);
+    ExpectRegister(firstOn);
     if (family.Is14Bit()) {
         Pause(1);
     } else {
@@ -59,18 +62,18 @@ void PowerUpChecked(const ChipFamily& family) {
             throw PortFailure("the board's port is too slow to switch the supplies 9 ms apart");
         }
     }
-    link.WriteData(DataLowClockLow | SupplyA | SupplyB);
+    link.WriteData(bothOn);
     // Measured from before the first switch to after the second: never less than the gap.
     if (!family.Is14Bit() && ClockNow() - start > MaximumSupplyGapNs) {
         throw PortFailure("the board's supplies came on more than 9 ms apart");
     }
-    ExpectRegister(DataLowClockLow | SupplyA | SupplyB);
+    ExpectRegister(bothOn);
 }
 
 void PowerDownChecked() {
     ExitProgramMode();
     ProgrammerLink& link = CurrentLink();
-    if ((link.Io().In(link.DataPort()) & (SupplyA | SupplyB)) != 0) {
+    if (link.PoweredIn(link.Io().In(link.DataPort()))) {
         throw PortFailure("the board's supplies did not switch off");
     }
 }
