@@ -107,11 +107,11 @@ bool SameName(std::string_view given, std::string_view name) {
 
 }  // namespace
 
-// In-Circuit Serial Programming for PIC12C5XX OTP MCUs (DS30557) programs the 12C508A and
-// 12C509A, and the 12CE518 and 12CE519 (a 12C508 and 12C509 with a serial EEPROM beside the
-// core), with the algorithm, memory map and calibration word of the 12C508 and 12C509.
-// PIC12C67X and PIC12CE67X EPROM Memory Programming Specification (DS40175) does the same for
-// the 12CE673 and 12CE674 against the 12C671 and 12C672.
+// Each sibling is programmed exactly as the chip of its row: the same algorithm, memory map and
+// calibration word. The 12CE5xx and 12CE67x add a serial EEPROM beside the core, which only the
+// running program uses. Sources: the maker's ICSP guide for the PIC12C5XX (DS30557) for the
+// 12-bit four, and its EPROM programming document for the PIC12C67X and PIC12CE67X (DS40175) for
+// the 12CE673 and 12CE674. Their device lists are still to be checked before a release.
 const std::array<ChipInfo, SiblingCount> SiblingTable{{
     Sibling(1, "12c508a"),
     Sibling(2, "12c509a"),
