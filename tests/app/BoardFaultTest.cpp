@@ -14,12 +14,8 @@ namespace {
 class BoardFaultTest : public DialogFixture {
 protected:
     void SetUp() override {
-        WriteFile(SettingsPath(), "000");
-        PlugSimulatedBoard(SimulatedChip::Factory(1, 0x5A));
-        dialog = Start();
+        dialog = StartWithBlink508();
         ASSERT_EQ(dialog->PortNumber, 1);
-        desktop.files = {QStringLiteral(CHIPSMITH_TEST_DATA "/blink508.hex")};
-        dialog->OnOpen();
     }
 
     // Presses the button on a fresh chip (a programmed one but for Programm) with the fault at

@@ -15,11 +15,7 @@ namespace {
 class BusyStateTest : public DialogFixture {
 protected:
     void SetUp() override {
-        WriteFile(SettingsPath(), "000");
-        PlugSimulatedBoard(SimulatedChip::Factory(1, 0x5A));
-        dialog = Start();
-        desktop.files = {QStringLiteral(CHIPSMITH_TEST_DATA "/blink508.hex")};
-        dialog->OnOpen();
+        dialog = StartWithBlink508();
         desktop.boxes.clear();
     }
     void Press(int id) { qobject_cast<QAbstractButton*>(dialog->DlgItem(id))->click(); }

@@ -32,6 +32,17 @@ protected:
         return std::make_unique<CProgrammerDlg>(desktop, SettingsPath());
     }
 
+    // The window started over the simulated board with a factory-fresh 12C508 in its socket, and
+    // tests/data/blink508.hex opened.
+    std::unique_ptr<CProgrammerDlg> StartWithBlink508() {
+        WriteFile(SettingsPath(), "000");
+        PlugSimulatedBoard(SimulatedChip::Factory(1, 0x5A));
+        auto dialog = Start();
+        desktop.files = {QStringLiteral(CHIPSMITH_TEST_DATA "/blink508.hex")};
+        dialog->OnOpen();
+        return dialog;
+    }
+
     // A board answering on LPT1.
     void PlugBoardIntoLpt1() { ports.AddPort(0x378, FakePorts::Loopback); }
     // The simulated board on LPT1, with a chip in its socket or none.

@@ -53,12 +53,8 @@ void Post(QWidget* widget, Qt::Key key = Qt::Key_unknown) {
 class RunInputTest : public DialogFixture {
 protected:
     void SetUp() override {
-        WriteFile(SettingsPath(), "000");
-        PlugSimulatedBoard(SimulatedChip::Factory(1, 0x5A));
-        dialog = Start();
+        dialog = StartWithBlink508();
         dialog->show();
-        desktop.files = {QStringLiteral(CHIPSMITH_TEST_DATA "/blink508.hex")};
-        dialog->OnOpen();
     }
     std::unique_ptr<CProgrammerDlg> dialog;
 };
