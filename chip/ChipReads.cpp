@@ -7,8 +7,9 @@
 #include "link/Delays.h"
 #include "link/ProgrammerPort.h"
 
-std::vector<std::uint16_t> ReadProgramWords(const ChipFamily& family, int n,
-                                            const Progress& progress) {
+std::vector<std::uint16_t> ReadProgramWords(
+    const ChipFamily& family, int n, const Progress& progress,
+    const std::function<bool(const std::vector<std::uint16_t>&)>& expected) {
     const std::function<std::vector<std::uint16_t>(const Progress&)> pass =
         [&](const Progress& bar) {
             std::vector<std::uint32_t> words(static_cast<std::size_t>(n));
@@ -19,7 +20,7 @@ std::vector<std::uint16_t> ReadProgramWords(const ChipFamily& family, int n,
             });
             return std::vector<std::uint16_t>(words.begin(), words.end());
         };
-    return Agreed(pass, progress);
+    return Agreed(pass, progress, expected);
 }
 
 BlankCheckResult BlankCheckChip(const ChipFamily& family, int n, const Progress& progress) {

@@ -6,6 +6,7 @@
 // pass cannot settle, a stuck line or a board that stopped answering throws PortFailure.
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "chip/ChipOperations.h"
@@ -13,8 +14,10 @@
 struct ChipFamily;
 
 // Chip addresses 0..n-1, forced with the family's ReadForceMask.
-std::vector<std::uint16_t> ReadProgramWords(const ChipFamily& family, int n,
-                                            const Progress& progress);
+// `expected`: what a check after programming takes as the chip holding the file (AgreedRead.h).
+std::vector<std::uint16_t> ReadProgramWords(
+    const ChipFamily& family, int n, const Progress& progress,
+    const std::function<bool(const std::vector<std::uint16_t>&)>& expected = nullptr);
 
 // As BlankCheckWords: addresses 0..n-1 counted, then the calibration word at n.
 BlankCheckResult BlankCheckChip(const ChipFamily& family, int n, const Progress& progress);

@@ -121,12 +121,13 @@ void ReadIdWords(const ChipInfo& chip, std::uint32_t* image) {
     }
 }
 
-ConfigAndIdWords ReadConfigAndIdWords(const ChipInfo& chip, int programWords,
-                                      const Progress& progress) {
+ConfigAndIdWords ReadConfigAndIdWords(
+    const ChipInfo& chip, int programWords, const Progress& progress,
+    const std::function<bool(const ConfigAndIdWords&)>& expected) {
     const std::function<ConfigAndIdWords(const Progress&)> pass = [&](const Progress& bar) {
         return ReadConfigAndIdWordsOnce(chip, programWords, bar);
     };
-    return Agreed(pass, progress);
+    return Agreed(pass, progress, expected);
 }
 
 std::vector<WordMismatch> IdWordDifferences(const ChipInfo& chip, const std::uint32_t* image) {

@@ -5,6 +5,7 @@
 // addresses coincide (ChipInfo::idAddress). Programming them is part of ProgramChip.
 
 #include <cstdint>
+#include <functional>
 
 #include <vector>
 
@@ -36,8 +37,10 @@ struct ConfigAndIdWords {
                calibration == other.calibration;
     }
 };
-ConfigAndIdWords ReadConfigAndIdWords(const ChipInfo& chip, int programWords = 0,
-                                      const Progress& progress = nullptr);
+// `expected`: what a check after programming takes as the chip holding the file (AgreedRead.h).
+ConfigAndIdWords ReadConfigAndIdWords(
+    const ChipInfo& chip, int programWords = 0, const Progress& progress = nullptr,
+    const std::function<bool(const ConfigAndIdWords&)>& expected = nullptr);
 
 // The ID words that differ from the image's, from words read before.
 std::vector<WordMismatch> IdWordDifferences(const ChipInfo& chip, const std::uint32_t* image,

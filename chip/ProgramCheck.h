@@ -1,9 +1,9 @@
 #pragma once
 
 // Programming's last look at the chip: the programmed words and the configuration word read again
-// from a fresh power-up (ChipReads.h, each twice). The read-back after each pulse reads at the
-// address the chip stands at, so it cannot see an address counter that slipped by a lost clock
-// edge; only this can.
+// from a fresh power-up (ChipReads.h; the words once when they read as the image, else twice). The
+// read-back after each pulse reads at the address the chip stands at, so it cannot see an address
+// counter that slipped by a lost clock edge; only this can.
 
 #include <cstdint>
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <optional>
 
 #include "chip/ChipOperations.h"
 #include "chip/ChipReads.h"
@@ -50,18 +52,14 @@ struct Comparison {
     int calibration = NoCalibration;  // the calibration word's low byte, read with the rest
 };
 
-// The program words 0 to the file's last used word and the configuration word; on a protected
-// chip the configuration word alone, since the program words read back as zeros.
-Comparison Compare(CommandContext& context, const std::vector<std::uint32_t>& image) {
-    const ChipInfo& chip = context.chip;
+// The program words 0 to the file's last used word and the configuration word, as read; on a
+// protected chip the configuration word alone, since the program words read back as zeros.
+Comparison CompareWords(const ChipInfo& chip, const std::vector<std::uint32_t>& image,
+                        const ConfigAndIdWords& onChip) {
     const ChipFamily& family = chip.family;
     Comparison comparison;
-    // The configuration word, the program words and the ID words in one power-up a pass: the
-    // words of a protected chip read as zeros and are passed over below.
     const bool withIds = HasIdWords(chip, image.data());
     const int count = LastUsedWord(chip, image) + 1;
-    const ConfigAndIdWords onChip =
-        ReadConfigAndIdWords(chip, count, context.progress.For("Verifying"));
     const std::uint16_t chipConfig = onChip.config;
     comparison.calibration = onChip.calibration & 0xFF;
     comparison.codeProtected = IsCodeProtected(family.Is14Bit(), chipConfig);
@@ -97,6 +95,26 @@ Comparison Compare(CommandContext& context, const std::vector<std::uint32_t>& im
             "... and " + std::to_string(comparison.differences - ListedDifferences) + " more");
     }
     return comparison;
+}
+
+// The configuration word, the program words and the ID words in one power-up a pass. After
+// programming, `calibration` is the value the chip should hold: a first pass that reads the file
+// and that value is the answer (AgreedRead.h); a verify reads twice.
+Comparison Compare(CommandContext& context, const std::vector<std::uint32_t>& image,
+                   std::optional<int> calibration = std::nullopt) {
+    const ChipInfo& chip = context.chip;
+    std::function<bool(const ConfigAndIdWords&)> expected;
+    if (calibration) {
+        expected = [&](const ConfigAndIdWords& pass) {
+            const Comparison comparison = CompareWords(chip, image, pass);
+            return comparison.differences == 0 &&
+                   (comparison.codeProtected || comparison.calibration == *calibration);
+        };
+    }
+    const int count = LastUsedWord(chip, image) + 1;
+    return CompareWords(
+        chip, image,
+        ReadConfigAndIdWords(chip, count, context.progress.For("Verifying"), expected));
 }
 
 std::string DifferenceSummary(const Comparison& comparison) {
@@ -215,7 +233,7 @@ ChipOutcome ProgramCommand(CommandContext& context) {
     const ProgramResult result =
         ProgramChip(chip, context.options.fast ? Algorithm::Fast : Algorithm::Classic, image.data(),
                     keepCalibration, true, context.progress.For("Programming"));
-    const Comparison comparison = Compare(context, image);
+    const Comparison comparison = Compare(context, image, calibration);
 
     outcome.passed = result.errors == 0 && comparison.differences == 0;
     outcome.details = comparison.lines;
@@ -227,8 +245,8 @@ ChipOutcome ProgramCommand(CommandContext& context) {
     if (comparison.differences > 0 || comparison.codeProtected) {
         outcome.summary += "; " + DifferenceSummary(comparison);
     }
-    // The value this line names, as the compare read it twice (a protected chip hides it, and
-    // auto then read it twice in its blank check).
+    // The value this line names, as the compare read it (twice unless it read as expected; a
+    // protected chip hides it, and auto then read it twice in its blank check).
     if (!comparison.codeProtected && comparison.calibration != calibration) {
         outcome.passed = false;
         outcome.summary = "programming failed, " + CalibrationText(calibration) + " expected, " +

@@ -71,9 +71,9 @@ TEST_F(CliBoardFaultTest, ExitZeroOnlyWithTheChipsOwnAnswer) {
 }
 
 // auto reads its blank check once: a glitch there may let a chip through or name a wrong
-// calibration value, but the compare after programming reads everything twice, the calibration
-// word included, so exit 0 still comes only with the chip holding the file and the value named;
-// and a refusal (not blank, no calibration value) is read twice before it is said.
+// calibration value, but the compare after programming takes only a pass that reads the file and
+// the value named, and reads any other twice more, so exit 0 still comes only with the chip
+// holding them; and a refusal (not blank, no calibration value) is read twice before it is said.
 TEST_F(CliBoardFaultTest, AutoSaysProgrammedOnlyWhenTheChipHoldsTheFile) {
     using Fault = FaultyPort::Fault;
     const std::string file = Data("blink508.hex");

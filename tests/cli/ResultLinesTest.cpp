@@ -72,8 +72,9 @@ TEST_F(PhaseLinesTest, VerboseTimesEachPhaseOnStandardError) {
         }
     }
     // auto's blank check is read once (the compare after programming covers it); the compare
-    // reads the configuration, program and ID words twice, each pass in a power-up of its own.
-    EXPECT_EQ(phases, "Power-up,Blank check;Power-up,Programming;Power-up,Power-up,Verifying;");
+    // reads the configuration, program and ID words in one power-up, and once only, as they read
+    // as the file.
+    EXPECT_EQ(phases, "Power-up,Blank check;Power-up,Programming;Power-up,Verifying;");
 }
 
 }  // namespace
