@@ -60,8 +60,11 @@ BoardConnection::~BoardConnection() = default;
 bool BoardConnection::Find(std::vector<std::string>& why) {
     BoardSearch search;
     const PortChoice& choice = options_.port;
-    if (choice.kind == PortChoice::Kind::Auto || choice.kind == PortChoice::Kind::Simulated) {
+    if (choice.kind == PortChoice::Kind::Auto) {
         search = SearchForBoard(NotFound);
+    } else if (choice.kind == PortChoice::Kind::Simulated) {
+        // The simulated board is on one port, known: the others would only cost their probes.
+        search = ProbePort({SimulatedBase, {}}, NotFound);
     } else {
         std::string unknown;
         const std::optional<PortInfo> port = ResolvePort(choice, (*link_)->Io(), unknown);
