@@ -32,7 +32,7 @@ const QString At3BCText = QStringLiteral(
 }  // namespace
 
 void CProgrammerDlg::FindProgrammer() {
-    const BoardSearch search = FindBoard(0xFFFF);
+    const BoardSearch search = FindBoard(board_, 0xFFFF);
     PortNumber = search.code;
     auto* status = qobject_cast<QLabel*>(DlgItem(Ctl::ProgrammerStatus));
     if (PortNumber == 1 || PortNumber == 2) {
@@ -40,7 +40,7 @@ void CProgrammerDlg::FindProgrammer() {
                        QStringLiteral("PIC-Programmer on %1")
                            .arg(QString::fromStdString(search.board->label)));
         // Where the board is and how it is wired there.
-        const ProgrammerLink& link = CurrentLink();
+        const ProgrammerLink& link = board_;
         const std::string place =
             search.board->device.empty() ? PortPlace(*search.board) : search.board->device;
         status->setToolTip(QString::fromStdString(place + "\npins " +

@@ -9,14 +9,15 @@
 #include <functional>
 
 #include "chip/ChipOperations.h"
-#include "link/Delays.h"
 #include "link/PortIo.h"
+#include "link/ProgrammerLink.h"
 
 // Between two passes, for the supplies to fall, as between the two power-ups of programming.
 constexpr int PassGapMilliseconds = 20;
 
 template <typename Result>
-Result Agreed(const std::function<Result(const Progress&)>& pass, const Progress& progress) {
+Result Agreed(ProgrammerLink& board, const std::function<Result(const Progress&)>& pass,
+              const Progress& progress) {
     // The bar runs once over both passes; a third pass shows as the second half again.
     auto half = [&progress](int from) -> Progress {
         if (!progress) {
@@ -25,12 +26,12 @@ Result Agreed(const std::function<Result(const Progress&)>& pass, const Progress
         return [&progress, from](int position) { progress(from + position / 2); };
     };
     const Result first = pass(half(0));
-    Pause(PassGapMilliseconds);
+    board.Pause(PassGapMilliseconds);
     const Result second = pass(half(50));
     if (first == second) {
         return first;
     }
-    Pause(PassGapMilliseconds);
+    board.Pause(PassGapMilliseconds);
     const Result third = pass(half(50));
     if (third == first || third == second) {
         return third;

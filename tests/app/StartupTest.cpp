@@ -50,7 +50,7 @@ TEST_F(StartupTest, DetectionShowsWhichPortTheBoardIsOn) {
     for (const auto& row : rows) {
         FakePorts board;
         board.AddPort(row.base, FakePorts::Loopback);
-        InstalledLink plugged(board);
+        link.SetIo(board);
         auto dialog = Start();
         EXPECT_EQ(dialog->PortNumber, row.port);
         EXPECT_EQ(dialog->DlgItemText(Ctl::ProgrammerStatus), QString::fromLatin1(row.text));
@@ -135,12 +135,12 @@ TEST_F(StartupTest, TheWindowMenuEndsWithASeparatorAndTheAboutItem) {
 TEST_F(StartupTest, ABoardOnACardIsFoundAndNamedByItsParport) {
     FakePorts machine;
     machine.AddListedPort(0xD010, "/dev/parport2", FakePorts::Loopback);
-    InstalledLink plugged(machine);
+    link.SetIo(machine);
     auto dialog = Start();
     EXPECT_EQ(dialog->PortNumber, 1);
     EXPECT_EQ(dialog->DlgItemText(Ctl::ProgrammerStatus),
               QStringLiteral("PIC-Programmer on parport2"));
-    EXPECT_EQ(DataPortAddress, 0xD010);
+    EXPECT_EQ(link.DataPortAddress(), 0xD010);
 }
 
 TEST_F(StartupTest, SearchingAgainFindsABoardPluggedInLaterAndSaysWhyNotBefore) {
