@@ -6,6 +6,7 @@
 #include "link/ProgrammerPort.h"
 #include "sim/VirtualDelays.h"
 #include "tests/support/FakePorts.h"
+#include "tests/support/HookedPort.h"
 
 namespace {
 
@@ -87,6 +88,29 @@ TEST_F(LinesTest, AChangeThatChangesNoLineIsNotSent) {
     ClockHighWithData(link, 1);
     ClockHighReleasingData(link);
     EXPECT_EQ(ports.WritesTo(0x378), Bytes{0x0C});
+}
+
+// After a port failure the shadow may not be what the port holds (the port was claimed anew, the
+// write half done): the next write goes out even if it changes no line by the shadow, until the
+// port is opened again.
+TEST_F(LinesTest, AfterAPortFailureTheNextWriteIsSentEvenIfItMatchesTheShadow) {
+    Start(0x0F);
+    HookedPort failing(ports, 1, [] { throw PortFailure("the port went away"); });
+    link.SetIo(failing);
+    EXPECT_THROW(ClockHigh(link), PortFailure);
+    EXPECT_FALSE(link.ShadowTrusted());
+    ports.Out(0x378, 0x00);  // what the port holds once it is back
+    link.SetIo(ports);
+    ports.ClearLog();
+    link.WriteData(0x0F);
+    link.WriteData(0x0F);
+    EXPECT_EQ(ports.WritesTo(0x378), Bytes{0x0F}) << "sent once, then trusted again";
+    HookedPort failingRead(ports, 1, [] { throw PortFailure("the port went away"); });
+    link.SetIo(failingRead);
+    EXPECT_THROW(SampleDataLine(link), PortFailure);
+    link.SetIo(ports);
+    link.Open(0x378);
+    EXPECT_TRUE(link.ShadowTrusted());
 }
 
 TEST_F(LinesTest, SampleIsTheComplementOfAcknowledge) {
