@@ -97,6 +97,11 @@ int CProgrammerApp::RunMainDialog() {
     board.SetPins(pins_, choice ? PinsOf(*choice) : PortKind::Parallel);
     ApplyChosenPort(Port());
     PowerDownOnTerminate(board);
+    // However the run ends, the handler must not reach for a board that is gone.
+    struct Forget {
+        const ProgrammerLink& board;
+        ~Forget() { ForgetOnTerminate(board); }
+    } forget{board};
     QtDesktop desktop;
     CProgrammerDlg dialog(board, desktop, SettingsFilePath());
     running = &dialog;
@@ -105,11 +110,9 @@ int CProgrammerApp::RunMainDialog() {
     DialogCreated(dialog);
     if (StopRequested()) {
         // Stopped during the start: nothing ran yet, and nothing is powered.
-        ForgetOnTerminate(board);
         return CProgrammerDlg::InterruptedResult;
     }
     const int result = dialog.exec();
     ChoosePort(std::nullopt);
-    ForgetOnTerminate(board);
     return result == CProgrammerDlg::InterruptedResult ? result : 0;
 }

@@ -64,16 +64,21 @@ BoardConnection::~BoardConnection() {
 bool BoardConnection::Find(std::vector<std::string>& why) {
     BoardSearch search;
     const PortChoice& choice = options_.port;
-    if (choice.kind == PortChoice::Kind::Auto || choice.kind == PortChoice::Kind::Simulated) {
-        search = SearchForBoard(*link_, NotFound);
-    } else {
+    std::optional<PortInfo> port;
+    if (choice.kind != PortChoice::Kind::Auto && choice.kind != PortChoice::Kind::Simulated) {
         std::string unknown;
-        const std::optional<PortInfo> port = ResolvePort(choice, link_->Io(), unknown);
+        port = ResolvePort(choice, link_->Io(), unknown);
         if (!port) {
             why.push_back(unknown);
             return false;
         }
-        search = ProbePort(*link_, *port, NotFound);
+    }
+    try {
+        search = port ? ProbePort(*link_, *port, NotFound) : SearchForBoard(*link_, NotFound);
+    } catch (const PortFailure&) {
+        // A port that failed under the probe may have been left powered: not for long.
+        PowerDownBestEffort(*link_);
+        throw;
     }
     if (search.board && search.code != CodeAt3BC) {
         board_ = search.board;

@@ -52,8 +52,9 @@ void EnterProgramMode12Bit(ProgrammerLink& board, const SupplySwitched& switched
     Switched(switched, firstOn);
     board.BusyWait(SupplySettlingIterations);
     // A port (or a machine) this slow would raise the programming voltage too late: better not
-    // at all.
+    // at all, and the supply goes off again whoever called (the probe of detection too).
     if (board.Now() - start + oneWrite > MaximumSupplyGapNs) {
+        ExitProgramMode(board);
         throw PortFailure("the board's port is too slow to switch the supplies 9 ms apart");
     }
     const std::uint8_t bothOn = bits.Levels(bits.Supplies(), lowLines);
@@ -62,6 +63,7 @@ void EnterProgramMode12Bit(ProgrammerLink& board, const SupplySwitched& switched
     board.Flush();
     // Measured from before the first switch to after the second: never less than the gap.
     if (board.Now() - start > MaximumSupplyGapNs) {
+        ExitProgramMode(board);
         throw PortFailure("the board's supplies came on more than 9 ms apart");
     }
     Switched(switched, bothOn);

@@ -8,8 +8,8 @@
 #include "chip/ChipSession.h"
 #include "chip/ProgrammingAlgorithm.h"
 #include "link/ProgrammerLink.h"
-#include "link/VcdTrace.h"
 #include "link/ProgrammerPort.h"
+#include "link/VcdTrace.h"
 #include "sim/SimulatedBoard.h"
 #include "sim/SlowPort.h"
 #include "sim/VirtualDelays.h"
@@ -44,9 +44,8 @@ TEST_F(BatchingTest, AReadFrameIsOneTransferWithItsSixteenSamples) {
                                     [](const auto& record) { return record.call == Call::Flush; });
     ASSERT_NE(flush, records.end());
     // Everything of the frame is queued before the one transfer, and only taken after it.
-    const auto queued = std::count_if(records.begin(), flush, [](const auto& record) {
-        return record.call == Call::QueueIn;
-    });
+    const auto queued = std::count_if(
+        records.begin(), flush, [](const auto& record) { return record.call == Call::QueueIn; });
     EXPECT_EQ(queued, 16);
     EXPECT_EQ(port.Count(Call::Flush), 1);
     EXPECT_EQ(port.Count(Call::In), 0);
@@ -97,13 +96,15 @@ TEST_F(BatchingTest, ProgrammingAndReadingBackWorkOverABatchingBackend) {
             const std::vector<std::uint16_t> words =
                 ReadProgramWords(link, chip.family, 8, nullptr);
             for (int k = 0; k < 8; ++k) {
-                EXPECT_EQ(words[static_cast<std::size_t>(k)] & mask, image[static_cast<std::size_t>(k)])
+                EXPECT_EQ(words[static_cast<std::size_t>(k)] & mask,
+                          image[static_cast<std::size_t>(k)])
                     << k;
             }
             EXPECT_FALSE(board.SupplyA() || board.SupplyB());
             const auto errors = board.Errors();
             EXPECT_TRUE(errors.empty()) << errors.front();
-            EXPECT_EQ(port.Records().back().call, Call::Flush) << "the operation left writes queued";
+            EXPECT_EQ(port.Records().back().call, Call::Flush)
+                << "the operation left writes queued";
         }
     }
 }

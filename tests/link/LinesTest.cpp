@@ -4,6 +4,7 @@
 
 #include "link/ProgrammerLink.h"
 #include "link/ProgrammerPort.h"
+#include "sim/SlowPort.h"
 #include "sim/VirtualDelays.h"
 #include "tests/support/FakePorts.h"
 #include "tests/support/HookedPort.h"
@@ -35,6 +36,28 @@ TEST_F(LinesTest, PowerUp12BitRaisesSupplyAThenBWithDataAndClockLow) {
     }
     EXPECT_TRUE(delays.clock().Pauses().empty());
     EXPECT_EQ(delays.clock().BusyWaitIterations(), 4 * 65536);
+}
+
+// On a port too slow to raise the programming voltage within 9 ms of the supply, the sequence
+// gives up and switches the supply off again, whoever called it.
+TEST_F(LinesTest, PowerUp12BitOnAPortTooSlowNeverRaisesSupplyB) {
+    const struct {
+        std::int64_t writeNs;
+        Bytes writes;
+    } rows[] = {{1'000, {0x07, 0x0F}}, {2'500'000, {0x07, 0x0F}}, {3'000'000, {0x07, 0x03}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.writeNs);
+        Start(0x03);
+        SlowPort slow(ports, delays.clock(), row.writeNs);
+        link.SetIo(slow);
+        if (row.writes.back() == 0x0F) {
+            EnterProgramMode12Bit(link);
+        } else {
+            EXPECT_THROW(EnterProgramMode12Bit(link), PortFailure);
+        }
+        EXPECT_EQ(ports.WritesTo(0x378), row.writes);
+        link.SetIo(ports);
+    }
 }
 
 TEST_F(LinesTest, PowerUp14BitRaisesSupplyBThenAAfterOneMillisecond) {
