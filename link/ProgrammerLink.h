@@ -1,7 +1,8 @@
 #pragma once
 
-// The programmer board on one parallel port, as an object: the port backend, the addresses of the
-// port's data and status registers, and a shadow of the data register.
+// The programmer board on one port, as an object (the board): the port backend, the addresses of
+// the port's data and status registers, a shadow of the data register, the pin map, the clock it
+// waits on and whether its shadow can be trusted.
 //
 // Every change of a single line is a read-modify-write, but of the shadow: the data register is
 // read from the port once, when the link opens it, and from then on the link remembers what it
@@ -12,10 +13,10 @@
 //
 // A write that would change no line is not sent at all.
 //
-// The link also times its writes on its clock, so that the frames can measure their
-// waits from the last edge rather than add them to it. A write puts its edge on the wire at some
-// moment of its call, which has certainly passed when the call returns; the next write's edge
-// follows no sooner than the rest of this call and the start of the next, about one write in all.
+// The link also times its writes on its clock, so that the frames can measure their waits from the
+// last edge rather than add them to it. A write puts its edge on the wire at some moment of its
+// call, which has certainly passed when the call returns; the next write's edge follows no sooner
+// than the rest of this call and the start of the next, about one write in all.
 // So a wait of T lasts until T after the last write returned, less half the shortest write the
 // port has taken (the other half is the margin): on a port whose writes take 2T or more it costs
 // nothing, on an instant one exactly T. The shortest write is judged from the first writes after
@@ -28,7 +29,8 @@
 // programs, a virtual one in tests), so no operation reaches a port or a clock it was not given.
 //
 // A backend call that throws PortFailure leaves the port in a state nobody knows: the board then
-// stops trusting its shadow and sends the next write even if it equals the shadow, until Open.
+// stops trusting its shadow and sends the next write even if it equals the shadow; a write that
+// goes through, or Open, makes the shadow trusted again.
 //
 // On a batching backend (PortIo::Batches) the waits from the last edge go into the batch, and the
 // board sends the batch before it waits on its own clock, so a pulse is never shorter than asked.
