@@ -15,6 +15,7 @@
 #include "link/ParportIo.h"
 #include "link/PortChoice.h"
 #include "link/ProgrammerLink.h"
+#include "link/SystemDelays.h"
 
 QString SettingsFilePath() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -88,14 +89,21 @@ int CProgrammerApp::RunMainDialog() {
         running->done(CProgrammerDlg::InterruptedResult);
         QCoreApplication::exit(CProgrammerDlg::InterruptedResult);
     });
-    // The board's link for the whole run; once it is gone nothing reaches the port any more.
-    InstalledLink link(Port());
+    // The board for the whole run, on the real clock; once it is gone nothing reaches the port
+    // any more.
+    SystemDelays clock;
+    ProgrammerLink board(Port(), clock);
     const std::optional<PortChoice> choice = ParsePortChoice(chosenPort_.toStdString());
-    link->SetPins(pins_, choice ? PinsOf(*choice) : PortKind::Parallel);
+    board.SetPins(pins_, choice ? PinsOf(*choice) : PortKind::Parallel);
     ApplyChosenPort(Port());
-    PowerDownOnTerminate();
+    PowerDownOnTerminate(board);
+    // However the run ends, the handler must not reach for a board that is gone.
+    struct Forget {
+        const ProgrammerLink& board;
+        ~Forget() { ForgetOnTerminate(board); }
+    } forget{board};
     QtDesktop desktop;
-    CProgrammerDlg dialog(desktop, SettingsFilePath());
+    CProgrammerDlg dialog(board, desktop, SettingsFilePath());
     running = &dialog;
     desktop.SetOwner(&dialog);
     desktop.SetAbout([&dialog] { dialog.OnSysCommand(IDM_ABOUTBOX); });

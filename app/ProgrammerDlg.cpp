@@ -73,10 +73,12 @@ void SetBarPosition(QProgressBar* bar, int position) {
     bar->repaint();
 }
 
-CProgrammerDlg::CProgrammerDlg(Desktop& desktop, const QString& settingsPath, QWidget* parent)
+CProgrammerDlg::CProgrammerDlg(ProgrammerLink& board, Desktop& desktop, const QString& settingsPath,
+                               QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
+      board_(board),
       desktop_(desktop),
       settingsPath_(settingsPath) {
     AppIcon = ChipsmithIcon();

@@ -25,6 +25,8 @@ class QMenu;
 class QProgressBar;
 class QRadioButton;
 
+class ProgrammerLink;
+
 class CProgrammerDlg : public QDialog {
     Q_OBJECT
 
@@ -32,9 +34,11 @@ public:
     // The dialog's result when a stop signal ended it (as a shell reports a death by SIGINT).
     static constexpr int InterruptedResult = 130;
 
-    // Builds the dialog from its template and runs OnInitDialog: board detection through the
-    // installed PortIo, the settings file at settingsPath and the reload of the selected file.
-    CProgrammerDlg(Desktop& desktop, const QString& settingsPath, QWidget* parent = nullptr);
+    // Builds the dialog from its template and runs OnInitDialog: detection of the board on
+    // `board`, the settings file at settingsPath and the reload of the selected file. The board
+    // is the front end's and outlives the dialog.
+    CProgrammerDlg(ProgrammerLink& board, Desktop& desktop, const QString& settingsPath,
+                   QWidget* parent = nullptr);
     ~CProgrammerDlg() override;
 
     // A chip command is running: every handler, the stop signals and the socket window wait for
@@ -195,6 +199,7 @@ private:
     // gone until the user searches again.
     void ReportPortFailure(const std::string& why);
 
+    ProgrammerLink& board_;
     Desktop& desktop_;
     QString settingsPath_;
     std::map<int, QWidget*> controls_;

@@ -10,6 +10,7 @@
 #include "app/DialogTemplate.h"
 #include "app/ProgrammerDlg.h"
 #include "app/WaitCursor.h"
+#include "chip/ChipSession.h"
 #include "link/PortChoice.h"
 #include "link/ProgrammerLink.h"
 
@@ -32,7 +33,15 @@ const QString At3BCText = QStringLiteral(
 }  // namespace
 
 void CProgrammerDlg::FindProgrammer() {
-    const BoardSearch search = FindBoard(0xFFFF);
+    BoardSearch search{};
+    try {
+        search = FindBoard(board_, 0xFFFF);
+    } catch (const PortFailure& failure) {
+        // A port that failed under the probe: nothing may stay powered, and the window goes on.
+        PowerDownBestEffort(board_);
+        ReportPortFailure(failure.what());
+        return;
+    }
     PortNumber = search.code;
     auto* status = qobject_cast<QLabel*>(DlgItem(Ctl::ProgrammerStatus));
     if (PortNumber == 1 || PortNumber == 2) {
@@ -40,7 +49,7 @@ void CProgrammerDlg::FindProgrammer() {
                        QStringLiteral("PIC-Programmer on %1")
                            .arg(QString::fromStdString(search.board->label)));
         // Where the board is and how it is wired there.
-        const ProgrammerLink& link = CurrentLink();
+        const ProgrammerLink& link = board_;
         const std::string place =
             search.board->device.empty() ? PortPlace(*search.board) : search.board->device;
         status->setToolTip(QString::fromStdString(place + "\npins " +

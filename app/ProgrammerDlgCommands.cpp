@@ -30,7 +30,6 @@
 #include "image/ChipInference.h"
 #include "image/ConfigWordPanel.h"
 #include "image/ImageFit.h"
-#include "link/Delays.h"
 #include "link/ProgrammerPort.h"
 
 namespace {
@@ -100,8 +99,9 @@ void CProgrammerDlg::ForgetFileImage() {
 
 void CProgrammerDlg::ReadChip(const ChipInfo& chip) {
     const int n = chip.memoryWords;
-    const std::vector<std::uint16_t> words = ReadProgramWords(chip.family, n, ProgressBarUpdater());
-    const std::uint16_t config = ReadConfigWordFromChip(chip.family);
+    const std::vector<std::uint16_t> words =
+        ReadProgramWords(board_, chip.family, n, ProgressBarUpdater());
+    const std::uint16_t config = ReadConfigWordFromChip(board_, chip.family);
     ForgetFileImage();
     std::copy(words.begin(), words.end(), FileImage.begin());
     // The panel and the image's slot take the word read, as Read Config. Word does.
@@ -141,7 +141,8 @@ void CProgrammerDlg::OnErased() {
 
 void CProgrammerDlg::BlankCheck(int n) {
     ChipNotEmpty = false;
-    const BlankCheckResult result = BlankCheckChip(FamilyOf(ChipType), n, ProgressBarUpdater());
+    const BlankCheckResult result =
+        BlankCheckChip(board_, FamilyOf(ChipType), n, ProgressBarUpdater());
     if (result.nonBlankWords > 0) {
         SetDlgItemText(Ctl::StatusLine, QStringLiteral("PIC NOT EMPTY !"));
         ChipNotEmpty = true;
@@ -160,8 +161,8 @@ void CProgrammerDlg::OnCompare() {
 void CProgrammerDlg::VerifyChip() {
     // Up to and including the last used word.
     const VerifyResult result =
-        ::VerifyChip(FamilyOf(ChipType), FileImage.data(), LastUsedAddress + 1, VerifyAllowed,
-                     ProgressBarUpdater());
+        ::VerifyChip(board_, FamilyOf(ChipType), FileImage.data(), LastUsedAddress + 1,
+                     VerifyAllowed, ProgressBarUpdater());
     if (result.refused) {
         desktop_.Tell(QStringLiteral("Code Protection ."), Desktop::Icon::None);
         return;
@@ -200,7 +201,7 @@ void CProgrammerDlg::OnProgramm() {
         return;
     }
     const bool core12 = !chip->family.Is14Bit();
-    ProgramResult result = ProgramChip(*chip, Algorithm::Classic, FileImage.data(),
+    ProgramResult result = ProgramChip(board_, *chip, Algorithm::Classic, FileImage.data(),
                                        KeepChipCalibration, false, ProgressBarUpdater());
     if (result.errors == 0) {
         result.errors = DifferencesAfterProgramming(*chip, &result.configurationFailed);
@@ -226,9 +227,10 @@ int CProgrammerDlg::DifferencesAfterProgramming(const ChipInfo& chip, bool* conf
     const auto fileConfig =
         static_cast<std::uint16_t>(FileImage[static_cast<std::size_t>(family.configAddress)]);
     // A protected chip hides its program words; its configuration word is all there is to see.
-    const ProgramCheck check = CheckProgrammed(
-        family, FileImage.data(), KeepChipCalibration ? chip.memoryWords - 1 : chip.memoryWords,
-        !IsCodeProtected(family.Is14Bit(), fileConfig), ProgressBarUpdater());
+    const ProgramCheck check =
+        CheckProgrammed(board_, family, FileImage.data(),
+                        KeepChipCalibration ? chip.memoryWords - 1 : chip.memoryWords,
+                        !IsCodeProtected(family.Is14Bit(), fileConfig), ProgressBarUpdater());
     *configurationFailed = check.configurationDiffers;
     return check.differences;
 }
@@ -291,21 +293,21 @@ void CProgrammerDlg::OnAutomatic() {
     } askAgain{fitConfirmed_};
     fitConfirmed_ = true;
     OnOscCal();
-    Pause(StepPauseMilliseconds);
+    board_.Pause(StepPauseMilliseconds);
     OnErased();
-    Pause(StepPauseMilliseconds);
+    board_.Pause(StepPauseMilliseconds);
     if (ChipNotEmpty && !desktop_.Ask(QStringLiteral("PIC not empty. Continue ?"))) {
         return;
     }
     OnProgramm();
-    Pause(StepPauseMilliseconds);
+    board_.Pause(StepPauseMilliseconds);
     if (VerifyAllowed) {
         OnCompare();
-        Pause(StepPauseMilliseconds);
+        board_.Pause(StepPauseMilliseconds);
     } else {
         SetDlgItemText(Ctl::StatusLine, QStringLiteral("Code Protection! No Verification."));
     }
     CheckConfigWordOnChip();
-    Pause(StepPauseMilliseconds);
+    board_.Pause(StepPauseMilliseconds);
     OnOscCal();
 }

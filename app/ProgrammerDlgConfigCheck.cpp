@@ -17,7 +17,7 @@ void CProgrammerDlg::CheckConfigWordOnChip() {
     const ChipFamily& family = FamilyOf(ChipType);
     const auto fileWord =
         static_cast<std::uint16_t>(FileImage[static_cast<std::size_t>(family.configAddress)]);
-    const std::uint16_t chipWord = ReadConfigWordFromChip(family);
+    const std::uint16_t chipWord = ReadConfigWordFromChip(board_, family);
     // The panel shows the word the next chip will get.
     ConfigFromChip = 0;
     CalibrationWord = fileWord;

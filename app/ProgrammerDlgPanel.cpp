@@ -45,7 +45,7 @@ void CProgrammerDlg::ReadConfigWord() {
     }
     SetFourteenBitOnlyHighlight(!core14);
     const std::uint16_t word =
-        ConfigFromChip != 0 ? ReadConfigWordFromChip(family) : CalibrationWord;
+        ConfigFromChip != 0 ? ReadConfigWordFromChip(board_, family) : CalibrationWord;
     const PanelState state = DecodeConfigWord(core14, word);
     ConfigWord = word;
     MclrChecked = state.mclr;
@@ -61,7 +61,7 @@ void CProgrammerDlg::ReadConfigWord() {
 
 void CProgrammerDlg::ReadOscCalibration(int count) {
     const std::uint16_t word =
-        ReadCalibrationFromChip(FamilyOf(ChipType), count, ProgressBarUpdater());
+        ReadCalibrationFromChip(board_, FamilyOf(ChipType), count, ProgressBarUpdater());
     const int value = word & 0xFF;
     ShowCalibration(value, CalibrationLabels::ValueInEprom, CalibrationLabels::NoneInEprom,
                     QStringLiteral("  "));

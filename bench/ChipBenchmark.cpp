@@ -85,16 +85,16 @@ struct Step {
     const char* name;
     int words;
     bool freshChip;
-    std::function<std::string(SimulatedBoard&)> run;
+    std::function<std::string(ProgrammerLink&, SimulatedBoard&)> run;
 };
 
 std::vector<Step> Steps(const ChipInfo& chip, const std::vector<std::uint32_t>& image) {
     const ChipFamily& family = chip.family;
     const Progress progress = [](int) {};
     const auto program = [&chip, &image, progress](Algorithm algorithm) {
-        return [&chip, &image, progress, algorithm](SimulatedBoard& board) {
+        return [&chip, &image, progress, algorithm](ProgrammerLink& link, SimulatedBoard& board) {
             const ProgramResult result =
-                ProgramChip(chip, algorithm, image.data(), true, false, progress);
+                ProgramChip(link, chip, algorithm, image.data(), true, false, progress);
             char pulses[64];
             std::snprintf(pulses, sizeof pulses, ", pulses %.1f ms", PulseMilliseconds(board));
             return std::to_string(result.errors) + " errors" + pulses;
@@ -102,22 +102,22 @@ std::vector<Step> Steps(const ChipInfo& chip, const std::vector<std::uint32_t>& 
     };
     return {
         {"Read", chip.memoryWords, false,
-         [&chip, &family, progress](SimulatedBoard&) {
-             const auto words = ReadProgramWords(family, chip.memoryWords, progress);
+         [&chip, &family, progress](ProgrammerLink& link, SimulatedBoard&) {
+             const auto words = ReadProgramWords(link, family, chip.memoryWords, progress);
              return std::to_string(words.size()) + " words";
          }},
         {"Erased ?", chip.memoryWords, false,
-         [&chip, &family, progress](SimulatedBoard&) {
+         [&chip, &family, progress](ProgrammerLink& link, SimulatedBoard&) {
              const BlankCheckResult result =
-                 BlankCheckChip(family, chip.calibrationAddress, progress);
+                 BlankCheckChip(link, family, chip.calibrationAddress, progress);
              return std::to_string(result.nonBlankWords) + " not blank";
          }},
         {"Programm", chip.memoryWords - 1, false, program(Algorithm::Classic)},
         {"Programm --fast", chip.memoryWords - 1, true, program(Algorithm::Fast)},
         {"Compare", chip.maxUsableAddress + 1, false,
-         [&chip, &family, &image, progress](SimulatedBoard&) {
+         [&chip, &family, &image, progress](ProgrammerLink& link, SimulatedBoard&) {
              const VerifyResult result =
-                 VerifyChip(family, image.data(), chip.maxUsableAddress + 1, true, progress);
+                 VerifyChip(link, family, image.data(), chip.maxUsableAddress + 1, true, progress);
              return std::to_string(result.differences) + " differences";
          }},
     };
@@ -139,7 +139,7 @@ std::vector<Estimate> EstimateSteps(const ChipInfo& chip, const std::vector<Step
     SimulatedBoard board{[&delays] { return delays.clock().Now(); }};
     Refill(board, chip);
     SlowPort port(board, delays.clock(), accessNs);
-    InstalledLink link(port, board.Base());
+    ProgrammerLink link(port, delays.clock(), board.Base());
     std::vector<Estimate> estimates;
     for (const Step& step : steps) {
         if (step.freshChip) {
@@ -147,7 +147,7 @@ std::vector<Estimate> EstimateSteps(const ChipInfo& chip, const std::vector<Step
         }
         board.ClearRecords();
         const std::int64_t start = delays.clock().Now();
-        step.run(board);
+        step.run(link, board);
         estimates.push_back(
             {static_cast<double>(delays.clock().Now() - start) / 1e6, SimulationErrors(board)});
     }
@@ -176,7 +176,7 @@ void BenchmarkChip(const ChipInfo& chip, CountingDelays& counting, std::mt19937&
     SimulatedBoard board{SteadyNanoseconds};
     Refill(board, chip);
     // This chip's board is the port until the next chip's.
-    InstalledLink link(board, board.Base());
+    ProgrammerLink link(board, counting, board.Base());
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const Step& step = steps[i];
         if (step.freshChip) {
@@ -185,7 +185,7 @@ void BenchmarkChip(const ChipInfo& chip, CountingDelays& counting, std::mt19937&
         board.ClearRecords();
         counting.Reset();
         const std::int64_t start = SteadyNanoseconds();
-        const std::string outcome = step.run(board) + SimulationErrors(board);
+        const std::string outcome = step.run(link, board) + SimulationErrors(board);
         const double wallMs = static_cast<double>(SteadyNanoseconds() - start) / 1e6;
         const double neededMs = static_cast<double>(counting.RequiredNs()) / 1e6;
         const double pauseMs = static_cast<double>(counting.PauseAskedNs()) / 1e6;
@@ -268,9 +268,8 @@ int main(int argc, char** argv) {
         }
     }
 
-    Delays& real = CurrentDelays();  // the system clock: nothing else installed one
+    SystemDelays real;
     CountingDelays counting(real);
-    SetDelays(counting);
     std::mt19937 random(20240601);
 
     PrintHeader(options.accessNs);

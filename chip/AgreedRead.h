@@ -14,14 +14,15 @@
 #include <functional>
 
 #include "chip/ChipOperations.h"
-#include "link/Delays.h"
 #include "link/PortIo.h"
+#include "link/ProgrammerLink.h"
 
 // Between two passes, for the supplies to fall, as between the two power-ups of programming.
 constexpr int PassGapMilliseconds = 20;
 
 template <typename Result>
-Result Agreed(const std::function<Result(const Progress&)>& pass, const Progress& progress,
+Result Agreed(ProgrammerLink& board, const std::function<Result(const Progress&)>& pass,
+              const Progress& progress,
               const std::function<bool(const Result&)>& expected = nullptr) {
     // The bar runs once over both passes; a third pass shows as the second half again.
     auto half = [&progress](int from) -> Progress {
@@ -37,12 +38,12 @@ Result Agreed(const std::function<Result(const Progress&)>& pass, const Progress
         }
         return first;
     }
-    Pause(PassGapMilliseconds);
+    board.Pause(PassGapMilliseconds);
     const Result second = pass(half(50));
     if (first == second) {
         return first;
     }
-    Pause(PassGapMilliseconds);
+    board.Pause(PassGapMilliseconds);
     const Result third = pass(half(50));
     if (third == first || third == second) {
         return third;

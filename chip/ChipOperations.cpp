@@ -4,18 +4,17 @@
 
 #include "chip/ChipTable.h"
 #include "chip/Interruption.h"
-#include "link/Delays.h"
 #include "link/ProgrammerPort.h"
 
 namespace {
 
-std::uint16_t ReadWord() {
-    SendCommand(ReadData);
-    return ReadDataWord();
+std::uint16_t ReadWord(ProgrammerLink& board) {
+    SendCommand(board, ReadData);
+    return ReadDataWord(board);
 }
 
-std::uint16_t ReadForced(const ChipFamily& family) {
-    return static_cast<std::uint16_t>(ReadWord() | family.ReadForceMask);
+std::uint16_t ReadForced(ProgrammerLink& board, const ChipFamily& family) {
+    return static_cast<std::uint16_t>(ReadWord(board) | family.ReadForceMask);
 }
 
 void Report(const Progress& progress, int done, int total) {
@@ -26,60 +25,62 @@ void Report(const Progress& progress, int done, int total) {
 
 }  // namespace
 
-void ReadWordsFromHere(const ChipFamily& family, int n, std::uint32_t* image,
+void ReadWordsFromHere(ProgrammerLink& board, const ChipFamily& family, int n, std::uint32_t* image,
                        const Progress& progress) {
     for (int k = 0; k < n; ++k) {
         StopPoint(k);
-        image[k] = ReadForced(family);
-        SendCommand(IncrementAddress);
+        image[k] = ReadForced(board, family);
+        SendCommand(board, IncrementAddress);
         Report(progress, k + 1, n);
     }
 }
 
-void ReadChipWords(const ChipFamily& family, int n, std::uint32_t* image,
+void ReadChipWords(ProgrammerLink& board, const ChipFamily& family, int n, std::uint32_t* image,
                    const Progress& progress) {
-    Pause(SettleMilliseconds);
-    ReadWordsFromHere(family, n, image, progress);
-    ExitProgramMode();
+    board.Pause(SettleMilliseconds);
+    ReadWordsFromHere(board, family, n, image, progress);
+    ExitProgramMode(board);
     // The configuration read-out that follows powers up again; let the supplies fall first.
-    Pause(SettleMilliseconds);
+    board.Pause(SettleMilliseconds);
 }
 
-BlankCheckResult BlankCheckWords(const ChipFamily& family, int n, const Progress& progress) {
-    Pause(SettleMilliseconds);
+BlankCheckResult BlankCheckWords(ProgrammerLink& board, const ChipFamily& family, int n,
+                                 const Progress& progress) {
+    board.Pause(SettleMilliseconds);
     BlankCheckResult result{0, 0};
     for (int k = 0; k < n; ++k) {
         StopPoint(k);
-        if (ReadForced(family) != 0xFFFF) {
+        if (ReadForced(board, family) != 0xFFFF) {
             ++result.nonBlankWords;
         }
-        SendCommand(IncrementAddress);
+        SendCommand(board, IncrementAddress);
         Report(progress, k + 1, n);
     }
-    result.calibrationWord = ReadWord();
-    ExitProgramMode();
+    result.calibrationWord = ReadWord(board);
+    ExitProgramMode(board);
     return result;
 }
 
-VerifyResult VerifyWords(const ChipFamily& family, const std::uint32_t* image, int count,
-                         bool verifyAllowed, const Progress& progress) {
-    Pause(SettleMilliseconds);
+VerifyResult VerifyWords(ProgrammerLink& board, const ChipFamily& family,
+                         const std::uint32_t* image, int count, bool verifyAllowed,
+                         const Progress& progress) {
+    board.Pause(SettleMilliseconds);
     if (!verifyAllowed) {
-        ExitProgramMode();
+        ExitProgramMode(board);
         return {true, 0, {}};
     }
     VerifyResult result{false, 0, {}};
     for (int k = 0; k < count; ++k) {
         StopPoint(k);
         const std::uint16_t expected = static_cast<std::uint16_t>(image[k] | family.ReadForceMask);
-        const std::uint16_t word = ReadForced(family);
+        const std::uint16_t word = ReadForced(board, family);
         if (word != expected) {
             ++result.differences;
             result.mismatches.push_back({k, word, expected});
         }
         Report(progress, k + 1, count);
-        SendCommand(IncrementAddress);
+        SendCommand(board, IncrementAddress);
     }
-    ExitProgramMode();
+    ExitProgramMode(board);
     return result;
 }

@@ -17,16 +17,18 @@
 #include <functional>
 #include <vector>
 
+class ProgrammerLink;
 struct ChipFamily;
 
 // Receives the progress bar's position, 0..100, after every word; may be empty.
 using Progress = std::function<void(int position)>;
 
 // Reads chip addresses 0..n-1 into image slots 0..n-1, forced with the family's ReadForceMask.
-void ReadChipWords(const ChipFamily& family, int n, std::uint32_t* image, const Progress& progress);
+void ReadChipWords(ProgrammerLink& board, const ChipFamily& family, int n, std::uint32_t* image,
+                   const Progress& progress);
 
 // The loop of ReadChipWords alone: n words from where the chip stands, no pause, no power-down.
-void ReadWordsFromHere(const ChipFamily& family, int n, std::uint32_t* image,
+void ReadWordsFromHere(ProgrammerLink& board, const ChipFamily& family, int n, std::uint32_t* image,
                        const Progress& progress);
 
 struct BlankCheckResult {
@@ -36,7 +38,8 @@ struct BlankCheckResult {
 
 // Reads all n words (addresses 0..n-1, no early stop) and counts those that are not blank, then
 // reads the word at address n, the calibration word.
-BlankCheckResult BlankCheckWords(const ChipFamily& family, int n, const Progress& progress);
+BlankCheckResult BlankCheckWords(ProgrammerLink& board, const ChipFamily& family, int n,
+                                 const Progress& progress);
 
 struct WordMismatch {
     int address;
@@ -52,8 +55,9 @@ struct VerifyResult {
 
 // Compares chip addresses 0..count-1 with image slots 0..count-1, both forced. The caller passes
 // the last used address plus one, so the last used word is compared too.
-VerifyResult VerifyWords(const ChipFamily& family, const std::uint32_t* image, int count,
-                         bool verifyAllowed, const Progress& progress);
+VerifyResult VerifyWords(ProgrammerLink& board, const ChipFamily& family,
+                         const std::uint32_t* image, int count, bool verifyAllowed,
+                         const Progress& progress);
 
 struct ProgramResult {
     int errors = 0;  // failed words, the configuration word included
@@ -64,7 +68,7 @@ struct ProgramResult {
 // Programs image slots 0..n-1 (n-1 with keepCalibration: the chip keeps its calibration word),
 // reading every word back, then the configuration word from the family's slot. A word that fails
 // is counted and programming goes on.
-ProgramResult ProgramCore12(const std::uint32_t* image, int n, bool keepCalibration,
-                            const Progress& progress);
-ProgramResult ProgramCore14(const std::uint32_t* image, int n, bool keepCalibration,
-                            const Progress& progress);
+ProgramResult ProgramCore12(ProgrammerLink& board, const std::uint32_t* image, int n,
+                            bool keepCalibration, const Progress& progress);
+ProgramResult ProgramCore14(ProgrammerLink& board, const std::uint32_t* image, int n,
+                            bool keepCalibration, const Progress& progress);

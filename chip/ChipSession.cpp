@@ -7,6 +7,9 @@
 namespace {
 
 std::terminate_handler previousTerminate = nullptr;
+// The one process-wide handle on a board: a terminate handler takes no arguments, so it can only
+// reach the board it was installed for through here.
+ProgrammerLink* terminateBoard = nullptr;
 std::function<void(bool)> powerUpWatcher;
 
 void TellWatcher(bool ready) {
@@ -25,20 +28,21 @@ PowerUpWatch::~PowerUpWatch() {
     powerUpWatcher = nullptr;
 }
 
-PoweredChip::PoweredChip(const ChipFamily& family, StartAt start) {
+PoweredChip::PoweredChip(ProgrammerLink& board, const ChipFamily& family, StartAt start)
+    : board_(board) {
     TellWatcher(false);
     try {
         // A board that does not loop its data line back would make up every word read.
-        CheckLoopback();
-        PowerUpChecked(family);
+        CheckLoopback(board);
+        PowerUpChecked(board, family);
         if (start == StartAt::AddressZero) {
             for (int i = 0; i < family.incrementsToAddressZero; ++i) {
-                SendCommand(IncrementAddress);
+                SendCommand(board, IncrementAddress);
             }
         }
     } catch (...) {
         // The destructor of an object whose constructor threw never runs.
-        PowerDownBestEffort();
+        PowerDownBestEffort(board);
         throw;
     }
     TellWatcher(true);
@@ -46,43 +50,59 @@ PoweredChip::PoweredChip(const ChipFamily& family, StartAt start) {
 
 PoweredChip::~PoweredChip() {
     if (!poweredDown_) {
-        PowerDownBestEffort();
+        PowerDownBestEffort(board_);
     }
 }
 
 void PoweredChip::PowerDown() {
-    ProgrammerLink& link = CurrentLink();
-    if (link.Powered()) {
-        ExitProgramMode();
+    ProgrammerLink& board = board_;
+    // What a batching backend holds of the operation goes out before anything is read back.
+    board.Flush();
+    if (board.Powered()) {
+        ExitProgramMode(board);
     }
     // The register read back, not the shadow: a write the port lost would leave the chip powered
     // while the program reported success.
-    if (link.PoweredIn(link.Io().In(link.DataPort()))) {
-        PowerDownBestEffort();
+    if (board.PoweredIn(board.ReadDataRegister())) {
+        PowerDownBestEffort(board);
         throw PortFailure("the board's supplies did not switch off");
     }
     poweredDown_ = true;
     // A line that stuck during the run made up what the run read.
-    CheckLoopback();
+    CheckLoopback(board);
+    board.Flush();
 }
 
-void PowerDownBestEffort() noexcept {
-    ProgrammerLink& link = CurrentLink();
+void PowerDownBestEffort(ProgrammerLink& board) noexcept {
     try {
-        ExitProgramMode();
+        ExitProgramMode(board);
     } catch (...) {
     }
     // Straight to the port, not trusting the shadow: a lost write may have left the supplies on
     // while the shadow says off.
     try {
-        link.Io().Out(link.DataPort(), link.SuppliesOff(link.Shadow()));
+        board.Io().Out(board.DataPort(), board.SuppliesOff(board.Shadow()));
+        board.Io().Flush();
     } catch (...) {
     }
 }
 
-void PowerDownOnTerminate() {
+void ForgetOnTerminate(const ProgrammerLink& board) {
+    if (terminateBoard == &board) {
+        terminateBoard = nullptr;
+    }
+}
+
+void PowerDownOnTerminate(ProgrammerLink& board) {
+    const bool installed = terminateBoard != nullptr;
+    terminateBoard = &board;
+    if (installed) {
+        return;
+    }
     previousTerminate = std::set_terminate([] {
-        PowerDownBestEffort();
+        if (terminateBoard != nullptr) {
+            PowerDownBestEffort(*terminateBoard);
+        }
         if (previousTerminate != nullptr) {
             previousTerminate();
         }

@@ -25,7 +25,7 @@ enum class StartAt {
 // paths that never reach it, and can only try.
 class PoweredChip {
 public:
-    PoweredChip(const ChipFamily& family, StartAt start);
+    PoweredChip(ProgrammerLink& board, const ChipFamily& family, StartAt start);
     ~PoweredChip();
     PoweredChip(const PoweredChip&) = delete;
     PoweredChip& operator=(const PoweredChip&) = delete;
@@ -36,6 +36,7 @@ private:
     // Set once PowerDown has seen both supplies off; until then the destructor switches them off
     // straight at the port, whatever the shadow says (a write the port lost leaves them on).
     bool poweredDown_ = false;
+    ProgrammerLink& board_;
 };
 
 // While one exists, told as every bracket's power-up begins (false) and once the chip stands where
@@ -50,9 +51,9 @@ public:
 };
 
 template <typename Operation>
-auto RunOnChip(const ChipFamily& family, StartAt start, Operation&& operation)
-    -> decltype(operation()) {
-    PoweredChip powered(family, start);
+auto RunOnChip(ProgrammerLink& board, const ChipFamily& family, StartAt start,
+               Operation&& operation) -> decltype(operation()) {
+    PoweredChip powered(board, family, start);
     if constexpr (std::is_void_v<decltype(operation())>) {
         std::forward<Operation>(operation)();
         powered.PowerDown();
@@ -65,7 +66,9 @@ auto RunOnChip(const ChipFamily& family, StartAt start, Operation&& operation)
 
 // Switches both supplies off whatever the link believes, swallowing every error: for the last
 // resorts (a destructor during unwinding, the terminate handler), where nothing can be reported.
-void PowerDownBestEffort() noexcept;
+void PowerDownBestEffort(ProgrammerLink& board) noexcept;
 
-// From now on an unforeseen end (std::terminate) first switches the board's supplies off.
-void PowerDownOnTerminate();
+// From now on an unforeseen end (std::terminate) first switches this board's supplies off, until
+// the board's owner says it is going (ForgetOnTerminate).
+void PowerDownOnTerminate(ProgrammerLink& board);
+void ForgetOnTerminate(const ProgrammerLink& board);

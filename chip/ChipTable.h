@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,8 @@ struct AdaptivePulses {
     int configurationPulses;
 };
 
+class ProgrammerLink;
+
 struct ChipFamily {
     const char* name;
     // Bits a word has on this family's chips: 12 or 14 (wordMask 0x0FFF or 0x3FFF).
@@ -26,8 +29,10 @@ struct ChipFamily {
     std::uint16_t ReadForceMask;
     // Image slot of the configuration word.
     int configAddress;
-    // Power-up into programming mode.
-    void (*EnterProgramMode)();
+    // Power-up into programming mode (link/ProgrammerPort.h), told each supply switch as it is
+    // written.
+    void (*EnterProgramMode)(ProgrammerLink& board,
+                             const std::function<void(std::uint8_t written)>& switched);
     // IncrementAddress commands from power-up to program address 0 (12-bit chips start at their
     // configuration word, 14-bit chips at 0).
     int incrementsToAddressZero;

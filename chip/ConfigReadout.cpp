@@ -4,51 +4,51 @@
 #include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
 #include "chip/Interruption.h"
-#include "link/Delays.h"
 #include "link/ProgrammerPort.h"
 
 namespace {
 
-std::uint16_t ReadWord() {
-    SendCommand(ReadData);
-    return ReadDataWord();
+std::uint16_t ReadWord(ProgrammerLink& board) {
+    SendCommand(board, ReadData);
+    return ReadDataWord(board);
 }
 
-std::uint16_t ReadConfigWordOnce(const ChipFamily& family) {
-    return RunOnChip(family, StartAt::PowerUp, [&] {
+std::uint16_t ReadConfigWordOnce(ProgrammerLink& board, const ChipFamily& family) {
+    return RunOnChip(board, family, StartAt::PowerUp, [&] {
         if (!family.configAtPowerUp) {
-            Pause(SettleMilliseconds);
-            SendCommand(LoadConfiguration);
-            SendDataWord(0x3FFF);
+            board.Pause(SettleMilliseconds);
+            SendCommand(board, LoadConfiguration);
+            SendDataWord(board, 0x3FFF);
             for (int i = 0; i < family.incrementsFromConfigurationArea; ++i) {
-                SendCommand(IncrementAddress);
+                SendCommand(board, IncrementAddress);
             }
         }
-        const std::uint16_t word = ReadWord() | family.ReadForceMask;
-        ExitProgramMode();
+        const std::uint16_t word = ReadWord(board) | family.ReadForceMask;
+        ExitProgramMode(board);
         return word;
     });
 }
 
 }  // namespace
 
-std::uint16_t ReadConfigWordFromChip(const ChipFamily& family) {
+std::uint16_t ReadConfigWordFromChip(ProgrammerLink& board, const ChipFamily& family) {
     const std::function<std::uint16_t(const Progress&)> pass = [&](const Progress&) {
-        return ReadConfigWordOnce(family);
+        return ReadConfigWordOnce(board, family);
     };
-    return Agreed(pass, nullptr);
+    return Agreed(board, pass, nullptr);
 }
 
-std::uint16_t ReadCalibrationWord(int count, const std::function<void(int)>& progress) {
-    Pause(SettleMilliseconds);
+std::uint16_t ReadCalibrationWord(ProgrammerLink& board, int count,
+                                  const std::function<void(int)>& progress) {
+    board.Pause(SettleMilliseconds);
     for (int i = 0; i < count; ++i) {
         StopPoint(i);
-        SendCommand(IncrementAddress);
+        SendCommand(board, IncrementAddress);
         if (progress) {
             progress((i + 1) * 100 / count);
         }
     }
-    const std::uint16_t word = ReadWord();
-    ExitProgramMode();
+    const std::uint16_t word = ReadWord(board);
+    ExitProgramMode(board);
     return word;
 }

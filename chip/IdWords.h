@@ -17,10 +17,11 @@ bool HasIdWords(const ChipInfo& chip, const std::uint32_t* image);
 
 // Reads the four ID words into their image slots, forced like every word read (RunOnChip inside,
 // read twice as AgreedRead.h says, as every read-out here).
-void ReadIdWords(const ChipInfo& chip, std::uint32_t* image);
+void ReadIdWords(ProgrammerLink& board, const ChipInfo& chip, std::uint32_t* image);
 
 // Reads the four ID words and returns those that differ from the image's, both forced.
-std::vector<WordMismatch> IdWordDifferences(const ChipInfo& chip, const std::uint32_t* image);
+std::vector<WordMismatch> IdWordDifferences(ProgrammerLink& board, const ChipInfo& chip,
+                                            const std::uint32_t* image);
 
 // The configuration word and the four ID words in one power-up, both forced: a verify that needs
 // both saves a power cycle and its settling time.
@@ -39,7 +40,8 @@ struct ConfigAndIdWords {
 };
 // `expected`: what a check after programming takes as the chip holding the file (AgreedRead.h).
 ConfigAndIdWords ReadConfigAndIdWords(
-    const ChipInfo& chip, int programWords = 0, const Progress& progress = nullptr,
+    ProgrammerLink& board, const ChipInfo& chip, int programWords = 0,
+    const Progress& progress = nullptr,
     const std::function<bool(const ConfigAndIdWords&)>& expected = nullptr);
 
 // The ID words that differ from the image's, from words read before.

@@ -4,8 +4,9 @@
 #include "chip/ChipTable.h"
 #include "chip/ConfigReadout.h"
 
-ProgramCheck CheckProgrammed(const ChipFamily& family, const std::uint32_t* image, int words,
-                             bool wordsVisible, const Progress& progress) {
+ProgramCheck CheckProgrammed(ProgrammerLink& board, const ChipFamily& family,
+                             const std::uint32_t* image, int words, bool wordsVisible,
+                             const Progress& progress) {
     ProgramCheck check;
     if (wordsVisible && words > 0) {
         auto differences = [&](const std::vector<std::uint16_t>& onChip) {
@@ -16,11 +17,11 @@ ProgramCheck CheckProgrammed(const ChipFamily& family, const std::uint32_t* imag
             return count;
         };
         check.differences = differences(ReadProgramWords(
-            family, words, progress,
+            board, family, words, progress,
             [&](const std::vector<std::uint16_t>& pass) { return differences(pass) == 0; }));
     }
     const std::uint16_t config = family.Forced(image[family.configAddress]);
-    if (!family.IsBlankForProgramming(config) && ReadConfigWordFromChip(family) != config) {
+    if (!family.IsBlankForProgramming(config) && ReadConfigWordFromChip(board, family) != config) {
         check.configurationDiffers = true;
         ++check.differences;
     }

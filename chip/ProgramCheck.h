@@ -19,5 +19,6 @@ struct ProgramCheck {
 // Compares chip addresses 0..words-1 with image slots 0..words-1 (not when the image's
 // configuration word hides them: wordsVisible false), then the configuration word unless its
 // slot is blank.
-ProgramCheck CheckProgrammed(const ChipFamily& family, const std::uint32_t* image, int words,
-                             bool wordsVisible, const Progress& progress);
+ProgramCheck CheckProgrammed(ProgrammerLink& board, const ChipFamily& family,
+                             const std::uint32_t* image, int words, bool wordsVisible,
+                             const Progress& progress);

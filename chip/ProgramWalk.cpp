@@ -19,7 +19,6 @@
 #include "chip/BoardChecks.h"
 #include "chip/ChipTable.h"
 #include "chip/Interruption.h"
-#include "link/Delays.h"
 #include "link/ProgrammerPort.h"
 
 namespace {
@@ -96,20 +95,21 @@ private:
     ProgramResult result_;
 };
 
-void Increment(int times = 1) {
+void Increment(ProgrammerLink& board, int times = 1) {
     for (int i = 0; i < times; ++i) {
-        SendCommand(IncrementAddress);
+        SendCommand(board, IncrementAddress);
     }
 }
 
 ProgramResult Walk12(const PulsePlan& plan, const ProgramJob& job, const Progress& progress) {
+    ProgrammerLink& board = plan.Board();
     const ChipFamily& family = plan.Family();
     Walk walk(plan, job, progress);
     // Power-up leaves the chip at its configuration word; the first step wraps it to 0, every
     // further one moves it on by one.
     int at = -1;
-    auto stepTo = [&at](int address) {
-        Increment(address - at);
+    auto stepTo = [&board, &at](int address) {
+        Increment(board, address - at);
         at = address;
     };
     for (int k = 0; k < job.words; ++k) {
@@ -125,24 +125,25 @@ ProgramResult Walk12(const PulsePlan& plan, const ProgramJob& job, const Progres
             walk.Word(address);
         }
     }
-    PowerDownChecked();
-    Pause(PowerCycleMilliseconds);
-    PowerUpChecked(family);
+    PowerDownChecked(board);
+    board.Pause(PowerCycleMilliseconds);
+    PowerUpChecked(board, family);
     if (!walk.ConfigurationBlank()) {
         walk.Configuration();
     }
-    ExitProgramMode();
+    ExitProgramMode(board);
     return walk.Result();
 }
 
 ProgramResult Walk14(const PulsePlan& plan, const ProgramJob& job, const Progress& progress) {
+    ProgrammerLink& board = plan.Board();
     const ChipFamily& family = plan.Family();
     Walk walk(plan, job, progress);
-    Pause(SettleMilliseconds);
+    board.Pause(SettleMilliseconds);
     for (int k = 0; k < job.words; ++k) {
         StopPoint(k);
         walk.Word(k);
-        Increment();
+        Increment(board);
     }
     // LoadConfiguration moves the chip to 0x2000, where the ID words begin; its data frame is
     // not programmed by itself and carries the first word programmed there: the first ID word,
@@ -150,25 +151,25 @@ ProgramResult Walk14(const PulsePlan& plan, const ProgramJob& job, const Progres
     const int configurationArea = family.configAddress - family.incrementsFromConfigurationArea;
     int at = -1;
     if (walk.HasIdWords()) {
-        SendCommand(LoadConfiguration);
-        SendDataWord(family.Forced(job.image[configurationArea]));
+        SendCommand(board, LoadConfiguration);
+        SendDataWord(board, family.Forced(job.image[configurationArea]));
         for (int address = job.idAddress; address < job.idAddress + IdWordCount; ++address) {
             StopPoint(address);
             walk.Word(address);
-            Increment();
+            Increment(board);
         }
         at = job.idAddress + IdWordCount;
     }
     if (!walk.ConfigurationBlank()) {
         if (at < 0) {
-            SendCommand(LoadConfiguration);
-            SendDataWord(family.Forced(job.image[family.configAddress]));
+            SendCommand(board, LoadConfiguration);
+            SendDataWord(board, family.Forced(job.image[family.configAddress]));
             at = configurationArea;
         }
-        Increment(family.configAddress - at);
+        Increment(board, family.configAddress - at);
         walk.Configuration();
     }
-    ExitProgramMode();
+    ExitProgramMode(board);
     return walk.Result();
 }
 
@@ -182,14 +183,14 @@ ProgramResult ProgramWords(const PulsePlan& plan, const ProgramJob& job, const P
     return plan.Family().Is14Bit() ? Walk14(plan, job, progress) : Walk12(plan, job, progress);
 }
 
-ProgramResult ProgramCore12(const std::uint32_t* image, int n, bool keepCalibration,
-                            const Progress& progress) {
-    return ProgramWords(PulsePlan(Algorithm::Classic, Core12),
+ProgramResult ProgramCore12(ProgrammerLink& board, const std::uint32_t* image, int n,
+                            bool keepCalibration, const Progress& progress) {
+    return ProgramWords(PulsePlan(board, Algorithm::Classic, Core12),
                         ClassicJob(image, n, keepCalibration), progress);
 }
 
-ProgramResult ProgramCore14(const std::uint32_t* image, int n, bool keepCalibration,
-                            const Progress& progress) {
-    return ProgramWords(PulsePlan(Algorithm::Classic, Core14),
+ProgramResult ProgramCore14(ProgrammerLink& board, const std::uint32_t* image, int n,
+                            bool keepCalibration, const Progress& progress) {
+    return ProgramWords(PulsePlan(board, Algorithm::Classic, Core14),
                         ClassicJob(image, n, keepCalibration), progress);
 }

@@ -16,5 +16,6 @@ enum class Algorithm { Classic, Fast };
 // keepCalibration), with idWords also the four ID words from their image slots when any of them is
 // not blank, then the configuration word; powers down on every path (RunOnChip). A word that fails
 // is counted and programming goes on with the next one.
-ProgramResult ProgramChip(const ChipInfo& chip, Algorithm algorithm, const std::uint32_t* image,
-                          bool keepCalibration, bool idWords, const Progress& progress);
+ProgramResult ProgramChip(ProgrammerLink& board, const ChipInfo& chip, Algorithm algorithm,
+                          const std::uint32_t* image, bool keepCalibration, bool idWords,
+                          const Progress& progress);

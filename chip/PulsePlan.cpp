@@ -25,12 +25,12 @@ namespace {
 
 // The pulse lasts from BeginProgramming to EndProgramming; the wait in between sets its length.
 template <typename Wait>
-void ProgrammingPulse(std::uint16_t word, Wait wait) {
-    SendCommand(LoadData);
-    SendDataWord(word);
-    SendCommand(BeginProgramming);
+void ProgrammingPulse(ProgrammerLink& board, std::uint16_t word, Wait wait) {
+    SendCommand(board, LoadData);
+    SendDataWord(board, word);
+    SendCommand(board, BeginProgramming);
     wait();
-    SendCommand(EndProgramming);
+    SendCommand(board, EndProgramming);
 }
 
 int BusyWaitIterationsFor(int microseconds) {
@@ -55,8 +55,8 @@ bool PulsePlan::ProgramConfiguration(std::uint16_t word) const {
 }
 
 bool PulsePlan::ReadsBack(std::uint16_t expected) const {
-    SendCommand(ReadData);
-    return family_.Forced(ReadDataWord()) == expected;
+    SendCommand(board_, ReadData);
+    return family_.Forced(ReadDataWord(board_)) == expected;
 }
 
 bool PulsePlan::ClassicWord(std::uint16_t expected) const {
@@ -89,13 +89,13 @@ bool PulsePlan::AdaptiveWord(std::uint16_t expected) const {
 
 void PulsePlan::LongPulses(std::uint16_t word, int count) const {
     for (int i = 0; i < count; ++i) {
-        ProgrammingPulse(word, [this] { Pause(family_.pulseMilliseconds); });
+        ProgrammingPulse(board_, word, [this] { board_.Pause(family_.pulseMilliseconds); });
     }
 }
 
 void PulsePlan::ShortPulses(std::uint16_t word, int count) const {
     const int iterations = BusyWaitIterationsFor(family_.adaptive.pulseMicroseconds);
     for (int i = 0; i < count; ++i) {
-        ProgrammingPulse(word, [iterations] { BusyWait(iterations); });
+        ProgrammingPulse(board_, word, [this, iterations] { board_.BusyWait(iterations); });
     }
 }

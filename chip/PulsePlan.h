@@ -10,8 +10,8 @@
 
 class PulsePlan {
 public:
-    PulsePlan(Algorithm algorithm, const ChipFamily& family)
-        : algorithm_(algorithm), family_(family) {}
+    PulsePlan(ProgrammerLink& board, Algorithm algorithm, const ChipFamily& family)
+        : board_(board), algorithm_(algorithm), family_(family) {}
 
     // Programs a non-blank word at the chip's current address. `expected` is the word forced
     // (Family().Forced); true when it reads back so at the end.
@@ -22,6 +22,8 @@ public:
     bool ReadsBack(std::uint16_t expected) const;
 
     const ChipFamily& Family() const { return family_; }
+    // The board the words are programmed on.
+    ProgrammerLink& Board() const { return board_; }
 
 private:
     bool ClassicWord(std::uint16_t expected) const;
@@ -29,6 +31,7 @@ private:
     void LongPulses(std::uint16_t word, int count) const;
     void ShortPulses(std::uint16_t word, int count) const;
 
+    ProgrammerLink& board_;
     Algorithm algorithm_;
     const ChipFamily& family_;
 };

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "chip/ChipSession.h"
 #include "cli/ExitStatus.h"
 #include "cli/OutputFile.h"
 #include "cli/RunChecks.h"
@@ -51,28 +52,36 @@ BoardConnection::BoardConnection(const CliOptions& options, CliEnvironment& envi
         trace_ = std::make_unique<VcdTracePortIo>(*io, environment.clock);
         io = trace_.get();
     }
-    link_.emplace(*io);
-    (*link_)->SetPins(options.pins, kind);
+    link_.emplace(*io, environment.delays);
+    link_->SetPins(options.pins, kind);
+    PowerDownOnTerminate(*link_);
 }
 
-BoardConnection::~BoardConnection() = default;
+BoardConnection::~BoardConnection() {
+    ForgetOnTerminate(*link_);
+}
 
 bool BoardConnection::Find(std::vector<std::string>& why) {
     BoardSearch search;
     const PortChoice& choice = options_.port;
-    if (choice.kind == PortChoice::Kind::Auto) {
-        search = SearchForBoard(NotFound);
-    } else if (choice.kind == PortChoice::Kind::Simulated) {
+    std::optional<PortInfo> port;
+    if (choice.kind == PortChoice::Kind::Simulated) {
         // The simulated board is on one port, known: the others would only cost their probes.
-        search = ProbePort({SimulatedBase, {}}, NotFound);
-    } else {
+        port = PortInfo{SimulatedBase, {}};
+    } else if (choice.kind != PortChoice::Kind::Auto) {
         std::string unknown;
-        const std::optional<PortInfo> port = ResolvePort(choice, (*link_)->Io(), unknown);
+        port = ResolvePort(choice, link_->Io(), unknown);
         if (!port) {
             why.push_back(unknown);
             return false;
         }
-        search = ProbePort(*port, NotFound);
+    }
+    try {
+        search = port ? ProbePort(*link_, *port, NotFound) : SearchForBoard(*link_, NotFound);
+    } catch (const PortFailure&) {
+        // A port that failed under the probe may have been left powered: not for long.
+        PowerDownBestEffort(*link_);
+        throw;
     }
     if (search.board && search.code != CodeAt3BC) {
         board_ = search.board;
@@ -225,7 +234,7 @@ void BoardConnection::StartTrace() {
                 errno != 0 ? std::strerror(errno) : traceFile_->errorString().toStdString();
             return false;
         },
-        board_->base,
+        board_->base, link_->Bits(),
         QCoreApplication::applicationName().toStdString() + " " +
             QCoreApplication::applicationVersion().toStdString());
 }

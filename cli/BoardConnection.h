@@ -31,6 +31,9 @@ public:
     // "board on LPT1 (0x378, /dev/parport0)"; after a successful Find.
     std::string Where() const;
 
+    // The board every chip command of the run works on.
+    ProgrammerLink& Link() { return *link_; }
+
     // The simulated socket's chip is loaded before each chip and saved after it, so chipsmith-sim
     // and the next command see what this one did. Without --port sim both do nothing.
     // An empty folder's socket gets a new blank chip of newChipType (1..4; 0 for a 12C508).
@@ -64,7 +67,7 @@ private:
     QString tracePath_;
     bool traceStarted_ = false;
     std::string traceError_;  // why the trace could not be written, as the failed write said
-    std::optional<InstalledLink> link_;
+    std::optional<ProgrammerLink> link_;
     std::optional<ProbeReport> board_;
     std::optional<QByteArray> loadedSocket_;  // the socket file as loaded; none when there was none
 };

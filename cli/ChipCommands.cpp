@@ -40,7 +40,7 @@ std::string CalibrationText(int value) {
 
 int ReadCalibrationValue(CommandContext& context) {
     const ChipInfo& chip = context.chip;
-    return ReadCalibrationFromChip(chip.family, chip.calibrationAddress,
+    return ReadCalibrationFromChip(context.board, chip.family, chip.calibrationAddress,
                                    context.progress.For("Calibration")) &
            0xFF;
 }
@@ -112,9 +112,9 @@ Comparison Compare(CommandContext& context, const std::vector<std::uint32_t>& im
         };
     }
     const int count = LastUsedWord(chip, image) + 1;
-    return CompareWords(
-        chip, image,
-        ReadConfigAndIdWords(chip, count, context.progress.For("Verifying"), expected));
+    return CompareWords(chip, image,
+                        ReadConfigAndIdWords(context.board, chip, count,
+                                             context.progress.For("Verifying"), expected));
 }
 
 std::string DifferenceSummary(const Comparison& comparison) {
@@ -133,11 +133,12 @@ std::string DifferenceSummary(const Comparison& comparison) {
 ChipOutcome ReadChipCommand(CommandContext& context) {
     const ChipInfo& chip = context.chip;
     std::vector<std::uint32_t> image(ImageSlots, 0xFFFF);
-    const std::vector<std::uint16_t> words =
-        ReadProgramWords(chip.family, chip.memoryWords, context.progress.For("Reading"));
+    const std::vector<std::uint16_t> words = ReadProgramWords(
+        context.board, chip.family, chip.memoryWords, context.progress.For("Reading"));
     std::copy(words.begin(), words.end(), image.begin());
-    ReadIdWords(chip, image.data());
-    image[static_cast<std::size_t>(chip.configAddress)] = ReadConfigWordFromChip(chip.family);
+    ReadIdWords(context.board, chip, image.data());
+    image[static_cast<std::size_t>(chip.configAddress)] =
+        ReadConfigWordFromChip(context.board, chip.family);
     ChipOutcome outcome;
     const auto config =
         static_cast<std::uint16_t>(image[static_cast<std::size_t>(chip.configAddress)]);
@@ -173,9 +174,10 @@ ChipOutcome BlankCheck(CommandContext& context, bool readTwice) {
     const ChipInfo& chip = context.chip;
     const Progress progress = context.progress.For("Blank check");
     const BlankCheckResult result =
-        readTwice ? BlankCheckChip(chip.family, chip.calibrationAddress, progress)
-                  : RunOnChip(chip.family, StartAt::AddressZero, [&] {
-                        return BlankCheckWords(chip.family, chip.calibrationAddress, progress);
+        readTwice ? BlankCheckChip(context.board, chip.family, chip.calibrationAddress, progress)
+                  : RunOnChip(context.board, chip.family, StartAt::AddressZero, [&] {
+                        return BlankCheckWords(context.board, chip.family, chip.calibrationAddress,
+                                               progress);
                     });
     context.calibrationOnChip = result.calibrationWord & 0xFF;
     ChipOutcome outcome;
@@ -230,9 +232,9 @@ ChipOutcome ProgramCommand(CommandContext& context) {
     }
 
     context.programmingStarted = true;
-    const ProgramResult result =
-        ProgramChip(chip, context.options.fast ? Algorithm::Fast : Algorithm::Classic, image.data(),
-                    keepCalibration, true, context.progress.For("Programming"));
+    const ProgramResult result = ProgramChip(
+        context.board, chip, context.options.fast ? Algorithm::Fast : Algorithm::Classic,
+        image.data(), keepCalibration, true, context.progress.For("Programming"));
     const Comparison comparison = Compare(context, image, calibration);
 
     outcome.passed = result.errors == 0 && comparison.differences == 0;
@@ -279,7 +281,7 @@ ChipOutcome AutoCommand(CommandContext& context) {
 ChipOutcome ConfigCommand(CommandContext& context) {
     const ChipFamily& family = context.chip.family;
     const std::vector<std::string> lines =
-        DescribeConfigWord(family, ReadConfigWordFromChip(family));
+        DescribeConfigWord(family, ReadConfigWordFromChip(context.board, family));
     ChipOutcome outcome;
     outcome.summary = lines.front();
     outcome.details.assign(lines.begin() + 1, lines.end());
@@ -289,7 +291,7 @@ ChipOutcome ConfigCommand(CommandContext& context) {
 ChipOutcome OsccalCommand(CommandContext& context) {
     ChipOutcome outcome;
     const ChipFamily& family = context.chip.family;
-    if (IsCodeProtected(family.Is14Bit(), ReadConfigWordFromChip(family))) {
+    if (IsCodeProtected(family.Is14Bit(), ReadConfigWordFromChip(context.board, family))) {
         // Its calibration instruction reads as zero, which would pass for a value.
         outcome.passed = false;
         outcome.summary = "the chip is code-protected: its calibration value cannot be read";

@@ -22,7 +22,10 @@ struct ChipOutcome {
     std::string value;  // the bare result a script takes with --quiet (osccal: "5A"); may be empty
 };
 
+class ProgrammerLink;
+
 struct CommandContext {
+    ProgrammerLink& board;
     const ChipInfo& chip;
     const CliOptions& options;
     const LoadedImage& file;  // empty for the commands without a file

@@ -10,6 +10,7 @@
 #include <ostream>
 #include <string>
 
+class Delays;
 class PortIo;
 struct PinMap;
 
@@ -24,6 +25,8 @@ struct CliEnvironment {
     // A steady clock in nanoseconds: the simulated chip judges its pulses by it, the progress bar
     // and the trace read it.
     std::function<std::int64_t()> clock;
+    // What the board waits on: the real clock in the program, a virtual one in tests.
+    Delays& delays;
     // The machine's parallel ports (ppdev).
     std::function<std::unique_ptr<PortIo>()> openPorts;
     // The GPIO chip at this device node with the board's lines where the map says (libgpiod);

@@ -58,7 +58,7 @@ private:
     bool PrepareFile();
     bool ChooseChip(BoardConnection& board);
     int RunChips(BoardConnection& board);
-    ChipOutcome RunOnce();
+    ChipOutcome RunOnce(ProgrammerLink& board);
     int NewChipType() const {
         return options_.chipType != 0 ? options_.chipType : file_.inferredChip;
     }
@@ -124,14 +124,11 @@ bool CliRun::ChooseChip(BoardConnection& board) {
     return true;
 }
 
-ChipOutcome CliRun::RunOnce() {
-    CommandContext context{*chip_,
-                           options_,
-                           file_,
-                           progress_,
-                           [this](const std::string& text) { Info("warning: " + text); },
-                           false,
-                           std::nullopt};
+ChipOutcome CliRun::RunOnce(ProgrammerLink& board) {
+    CommandContext context{board,     *chip_,
+                           options_,  file_,
+                           progress_, [this](const std::string& text) { Info("warning: " + text); },
+                           false,     std::nullopt};
     using Runner = ChipOutcome (*)(CommandContext&);
     const struct {
         Command command;
@@ -237,7 +234,7 @@ int CliRun::RunChips(BoardConnection& board) {
         }
         ChipOutcome outcome;
         try {
-            outcome = RunOnce();
+            outcome = RunOnce(board.Link());
         } catch (const OperationInterrupted& interrupted) {
             Error("interrupted at word " + HexWord(interrupted.Address()) +
                   (programmingStarted_ ? ": the chip is partly programmed" : ""));

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("chipsmith-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(CHIPSMITH_VERSION));
     InstallStopHandlers();
-    PowerDownOnTerminate();
+    SystemDelays clock;
     CliEnvironment environment{std::cout,
                                std::cerr,
                                std::cin,
@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
                                isatty(STDIN_FILENO) != 0,
                                SocketFilePath(),
                                SteadyNanoseconds,
+                               clock,
                                [] { return std::make_unique<ParportIo>(); }};
     const int status = RunCli(QCoreApplication::arguments(), environment);
     if (StopSignal() != 0) {

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-// The clock the link waits on. Everything that waits goes through the installed Delays, so tests
-// install a virtual clock and never sleep.
+// The clock the board waits on. Every board is given one (see ProgrammerLink), so tests give a
+// virtual clock and never sleep.
 class Delays {
 public:
     virtual ~Delays() = default;
@@ -23,12 +23,3 @@ public:
 // wait is measured, not counted. The bit timing of the frames is not counted but measured from
 // the edges (WaitUntil).
 constexpr long BusyWaitNanosecondsPerIteration = 50;
-
-// Installs the Delays that the functions below use from now on (the real clock until then).
-void SetDelays(Delays& delays);
-Delays& CurrentDelays();
-
-void Pause(int milliseconds);
-void BusyWait(int iterations);
-std::int64_t ClockNow();
-void WaitUntil(std::int64_t deadline);

@@ -8,7 +8,6 @@
 
 #include <cstdio>
 
-#include "link/Delays.h"
 #include "link/ProgrammerPort.h"
 
 namespace {
@@ -52,35 +51,34 @@ std::string DeviceOf(std::uint16_t base, const std::vector<PortInfo>& ports) {
 enum class Outcome { Absent, Silent, Answered };
 
 // The loop-back probe on one port; leaves the link open there, the board powered down.
-Outcome Probe(std::uint16_t base) {
-    ProgrammerLink& link = CurrentLink();
+Outcome Probe(ProgrammerLink& board, std::uint16_t base) {
     // Supplies off, data and clock released (0x00 on the parallel port's wiring).
-    const PortBits& bits = link.Bits();
-    link.Io().Out(base, bits.Levels(bits.data | bits.clock, bits.Supplies()));
+    const PortBits& bits = board.Bits();
+    board.Io().Out(base, bits.Levels(bits.data | bits.clock, bits.Supplies()));
     ProbeResult = 0xFFFF;
-    Pause(5);
+    board.Pause(5);
     // An address with no port reads 0xFF whatever was written: never power it.
-    if (link.Open(base) == 0xFF) {
+    if (board.Open(base) == 0xFF) {
         return Outcome::Absent;
     }
-    EnterProgramMode12Bit();
-    Pause(10);
-    ClearDataBit(base);
-    Pause(10);
-    ProbeResult = CheckReturnLow();
+    EnterProgramMode12Bit(board);
+    board.Pause(10);
+    ClearDataBit(board, base);
+    board.Pause(10);
+    ProbeResult = CheckReturnLow(board);
     if (ProbeResult == 0) {
-        SetDataBit(base);
-        Pause(10);
-        ProbeResult = CheckReturnHigh();
+        SetDataBit(board, base);
+        board.Pause(10);
+        ProbeResult = CheckReturnHigh(board);
     }
-    ExitProgramMode();
+    ExitProgramMode(board);
     return ProbeResult == 0 ? Outcome::Answered : Outcome::Silent;
 }
 
-ProbeReport Probed(const PortInfo& port, Outcome outcome) {
+ProbeReport Probed(ProgrammerLink& board, const PortInfo& port, Outcome outcome) {
     ProbeReport report{PortLabel(port), port.base, port.device, {}};
     if (outcome != Outcome::Answered) {
-        report.status = CurrentLink().Io().Status(port.base);
+        report.status = board.Io().Status(port.base);
         if (report.status.problem == PortProblem::None) {
             // The backend knows of no reason: judge from what the port did.
             report.status.problem =
@@ -102,13 +100,13 @@ std::string PortLabel(const PortInfo& port) {
     return HexBase(port.base);
 }
 
-BoardSearch SearchForBoard(int notFound) {
+BoardSearch SearchForBoard(ProgrammerLink& board, int notFound) {
     BoardSearch search{notFound, std::nullopt, {}, {}};
-    const std::vector<PortInfo> ports = CurrentLink().Io().Ports();
+    const std::vector<PortInfo> ports = board.Io().Ports();
     for (const Standard& standard : Standards) {
         const PortInfo port{standard.base, DeviceOf(standard.base, ports)};
-        const Outcome outcome = Probe(port.base);
-        search.probes.push_back(Probed(port, outcome));
+        const Outcome outcome = Probe(board, port.base);
+        search.probes.push_back(Probed(board, port, outcome));
         if (outcome == Outcome::Answered) {
             search.code = standard.code;
             search.board = search.probes.back();
@@ -119,8 +117,8 @@ BoardSearch SearchForBoard(int notFound) {
             if (StandardAt(port.base) != nullptr) {
                 continue;
             }
-            const Outcome outcome = Probe(port.base);
-            search.probes.push_back(Probed(port, outcome));
+            const Outcome outcome = Probe(board, port.base);
+            search.probes.push_back(Probed(board, port, outcome));
             if (outcome == Outcome::Answered) {
                 search.code = OtherPortCode;
                 search.board = search.probes.back();
@@ -130,29 +128,29 @@ BoardSearch SearchForBoard(int notFound) {
     }
     // Back to the board's port, or to the last standard candidate when there is none.
     const std::uint16_t settle = search.board ? search.board->base : Standards[2].base;
-    if (CurrentLink().DataPort() != settle) {
-        CurrentLink().Open(settle);
+    if (board.DataPort() != settle) {
+        board.Open(settle);
     }
     // The ports probed in vain may hold a printer: they are not ours to keep.
-    CurrentLink().Io().ReleaseExcept(search.board ? search.board->base : 0);
+    board.Io().ReleaseExcept(search.board ? search.board->base : 0);
     return search;
 }
 
-BoardSearch ProbePort(const PortInfo& port, int notFound) {
+BoardSearch ProbePort(ProgrammerLink& board, const PortInfo& port, int notFound) {
     BoardSearch search{notFound, std::nullopt, {}, {}};
-    const Outcome outcome = Probe(port.base);
-    search.probes.push_back(Probed(port, outcome));
+    const Outcome outcome = Probe(board, port.base);
+    search.probes.push_back(Probed(board, port, outcome));
     if (outcome == Outcome::Answered) {
         const Standard* standard = StandardAt(port.base);
         search.code = standard != nullptr && standard->code == 2 ? 2 : OtherPortCode;
         search.board = search.probes.back();
     }
-    CurrentLink().Io().ReleaseExcept(search.board ? search.board->base : 0);
+    board.Io().ReleaseExcept(search.board ? search.board->base : 0);
     return search;
 }
 
-int DetectProgrammer(int notFound) {
-    return SearchForBoard(notFound).code;
+int DetectProgrammer(ProgrammerLink& board, int notFound) {
+    return SearchForBoard(board, notFound).code;
 }
 
 std::string PortPlace(const ProbeReport& port, const std::string& extra) {

@@ -9,6 +9,8 @@
 
 #include "link/PortIo.h"
 
+class ProgrammerLink;
+
 // One port that detection looked at.
 struct ProbeReport {
     std::string label;   // "LPT2", "LPT1", "LPT3" for the standard addresses, else "parportN"
@@ -32,12 +34,12 @@ struct BoardSearch {
 
 // The standard addresses 0x278 (LPT2), 0x378 (LPT1) and 0x3BC, in this order, a later answer
 // replacing an earlier one; when none answers, every other port the backend knows of, in its
-// order, the first answer winning. Leaves the installed link open at the board's port (at 0x3BC
+// order, the first answer winning. Leaves the board open at its port (at 0x3BC
 // when there is none).
-BoardSearch SearchForBoard(int notFound);
+BoardSearch SearchForBoard(ProgrammerLink& board, int notFound);
 
 // Only this port, with the same probe. A board there counts as 1 (or 2 at 0x278).
-BoardSearch ProbePort(const PortInfo& port, int notFound);
+BoardSearch ProbePort(ProgrammerLink& board, const PortInfo& port, int notFound);
 
 // The label a port is shown with: "LPT1", "LPT2", "LPT3" at the standard addresses, else the
 // device node's name ("parport2"), else its address ("0xD010").

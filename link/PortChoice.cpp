@@ -99,9 +99,9 @@ void RefusePortChoice(std::string why) {
     refused = std::move(why);
 }
 
-BoardSearch FindBoard(int notFound) {
+BoardSearch FindBoard(ProgrammerLink& board, int notFound) {
     if (!refused.empty()) {
         return BoardSearch{notFound, std::nullopt, {}, refused};
     }
-    return chosen ? ProbePort(*chosen, notFound) : SearchForBoard(notFound);
+    return chosen ? ProbePort(board, *chosen, notFound) : SearchForBoard(board, notFound);
 }

@@ -39,4 +39,4 @@ void ChoosePort(std::optional<PortInfo> port);
 // that reason, rather than searching and perhaps driving a printer or another board.
 void RefusePortChoice(std::string why);
 // How the program looks for its board: the chosen port alone, or SearchForBoard.
-BoardSearch FindBoard(int notFound);
+BoardSearch FindBoard(ProgrammerLink& board, int notFound);

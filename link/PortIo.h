@@ -22,8 +22,8 @@ public:
 };
 
 // Byte access to absolute I/O-port addresses. The programmer talks to the board only through the
-// installed link's PortIo (see ProgrammerLink.h), so tests and the simulated board can stand in
-// for the hardware.
+// board's PortIo (see ProgrammerLink.h), so tests and the simulated board can stand in for the
+// hardware.
 class PortIo {
 public:
     virtual ~PortIo() = default;

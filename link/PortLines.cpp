@@ -1,148 +1,158 @@
-// The board's lines, through the installed link's pin map, and the two power-up sequences.
+// The board's lines, through its pin map, and the two power-up sequences.
 //
 // Power-up: both supplies switch on while data and clock are held low, which puts the chip into
 // programming mode. The 12-bit chips want switch A (VDD) first and the programming voltage
-// (switch B) within 9 ms; the 14-bit chips want switch B first. Power-down switches both off and
+// (switch B) within 9 ms, so the gap is timed on the board's clock, not counted; the 14-bit chips
+// want switch B first. Power-down switches both off and
 // leaves data and clock as they were, so the board rests with both low after a frame (0x03 on the
 // parallel port's wiring).
 
-#include "link/Delays.h"
 #include "link/ProgrammerPort.h"
 
 namespace {
 
 constexpr int SupplySettlingIterations = 65536;
-
-ProgrammerLink& Link() {
-    return CurrentLink();
-}
-
-const PortBits& Bits() {
-    return CurrentLink().Bits();
-}
+// Between the supplies of a 12-bit chip, as the chip maker allows it.
+constexpr std::int64_t MaximumSupplyGapNs = 9'000'000;
 
 // The `high` lines to their high level and the `low` lines to their low one, the rest kept.
-void Drive(std::uint8_t high, std::uint8_t low) {
-    const PortBits& bits = Bits();
+void Drive(ProgrammerLink& board, std::uint8_t high, std::uint8_t low) {
+    const PortBits& bits = board.Bits();
     const std::uint8_t set = bits.Levels(high, low);
-    Link().ModifyData(set, static_cast<std::uint8_t>((high | low) & ~set));
+    board.ModifyData(set, static_cast<std::uint8_t>((high | low) & ~set));
 }
 
 // A probe of detection may name a port the link is not open at; that one is read from the port.
-void DriveDataOf(std::uint16_t port, bool high) {
-    const PortBits& bits = Bits();
-    if (port == Link().DataPort()) {
-        Drive(high ? bits.data : 0, high ? 0 : bits.data);
+void DriveDataOf(ProgrammerLink& board, std::uint16_t port, bool high) {
+    const PortBits& bits = board.Bits();
+    if (port == board.DataPort()) {
+        Drive(board, high ? bits.data : 0, high ? 0 : bits.data);
         return;
     }
-    PortIo& io = Link().Io();
+    PortIo& io = board.Io();
     const std::uint8_t level = high ? bits.Levels(bits.data, 0) : bits.Levels(0, bits.data);
     io.Out(port, static_cast<std::uint8_t>((io.In(port) & ~bits.data) | level));
 }
 
+void Switched(const SupplySwitched& switched, std::uint8_t written) {
+    if (switched) {
+        switched(written);
+    }
+}
+
 }  // namespace
 
-LinkAddress DataPortAddress(LinkAddress::Register::Data);
-LinkAddress StatusPortAddress(LinkAddress::Register::Status);
-
-LinkAddress::operator std::uint16_t() const {
-    return which_ == Register::Data ? Link().DataPort() : Link().StatusPort();
-}
-
-LinkAddress& LinkAddress::operator=(std::uint16_t address) {
-    if (which_ == Register::Data) {
-        Link().Open(address);
-    } else {
-        Link().SetStatusPort(address);
-    }
-    return *this;
-}
-
-void EnterProgramMode12Bit() {
-    const PortBits& bits = Bits();
+void EnterProgramMode12Bit(ProgrammerLink& board, const SupplySwitched& switched) {
+    const PortBits& bits = board.Bits();
     const std::uint8_t lowLines = bits.data | bits.clock;
-    Link().WriteData(bits.Levels(bits.vdd, lowLines | bits.vpp));
-    BusyWait(SupplySettlingIterations);
-    Link().WriteData(bits.Levels(bits.Supplies(), lowLines));
+    const std::uint8_t firstOn = bits.Levels(bits.vdd, lowLines | bits.vpp);
+    const std::int64_t start = board.Now();
+    board.WriteData(firstOn);
+    const std::int64_t oneWrite = board.Now() - start;
+    Switched(switched, firstOn);
+    board.BusyWait(SupplySettlingIterations);
+    // A port (or a machine) this slow would raise the programming voltage too late: better not
+    // at all, and the supply goes off again whoever called (the probe of detection too).
+    if (board.Now() - start + oneWrite > MaximumSupplyGapNs) {
+        ExitProgramMode(board);
+        throw PortFailure("the board's port is too slow to switch the supplies 9 ms apart");
+    }
+    const std::uint8_t bothOn = bits.Levels(bits.Supplies(), lowLines);
+    board.WriteData(bothOn);
+    // On the wire before the gap is judged, on a batching backend too.
+    board.Flush();
+    // Measured from before the first switch to after the second: never less than the gap.
+    if (board.Now() - start > MaximumSupplyGapNs) {
+        ExitProgramMode(board);
+        throw PortFailure("the board's supplies came on more than 9 ms apart");
+    }
+    Switched(switched, bothOn);
 }
 
-void EnterProgramMode14Bit() {
-    const PortBits& bits = Bits();
-    Link().WriteData(bits.Levels(bits.vpp, bits.data | bits.clock | bits.vdd));
-    Pause(1);
-    Drive(bits.Supplies(), bits.data | bits.clock);
+void EnterProgramMode14Bit(ProgrammerLink& board, const SupplySwitched& switched) {
+    const PortBits& bits = board.Bits();
+    const std::uint8_t lowLines = bits.data | bits.clock;
+    const std::uint8_t firstOn = bits.Levels(bits.vpp, lowLines | bits.vdd);
+    board.WriteData(firstOn);
+    Switched(switched, firstOn);
+    board.Pause(1);
+    const std::uint8_t bothOn = bits.Levels(bits.Supplies(), lowLines);
+    board.WriteData(bothOn);
+    Switched(switched, bothOn);
 }
 
-void ExitProgramMode() {
+void ExitProgramMode(ProgrammerLink& board) {
     // Data and clock stay; everything else (the supplies, the unused bits) goes to 0 or off.
-    const PortBits& bits = Bits();
-    const std::uint8_t kept = Link().Shadow() & (bits.data | bits.clock);
-    Link().WriteData(static_cast<std::uint8_t>(kept | bits.Levels(0, bits.Supplies())));
+    const PortBits& bits = board.Bits();
+    const std::uint8_t kept = board.Shadow() & (bits.data | bits.clock);
+    board.WriteData(static_cast<std::uint8_t>(kept | bits.Levels(0, bits.Supplies())));
 }
 
-void SetDataLine(int logicLevel) {
+void SetDataLine(ProgrammerLink& board, int logicLevel) {
     if (logicLevel != 0) {
-        Drive(Bits().data, 0);
+        Drive(board, board.Bits().data, 0);
     } else {
-        Drive(0, Bits().data);
+        Drive(board, 0, board.Bits().data);
     }
 }
 
-void ReleaseDataLine() {
-    Drive(Bits().data, 0);
+void ReleaseDataLine(ProgrammerLink& board) {
+    Drive(board, board.Bits().data, 0);
 }
 
-void ClockHigh() {
-    Drive(Bits().clock, 0);
+void ClockHigh(ProgrammerLink& board) {
+    Drive(board, board.Bits().clock, 0);
 }
 
-void ClockLow() {
-    Drive(0, Bits().clock);
+void ClockLow(ProgrammerLink& board) {
+    Drive(board, 0, board.Bits().clock);
 }
 
-void ClockHighWithData(int logicLevel) {
+void ClockHighWithData(ProgrammerLink& board, int logicLevel) {
+    const PortBits& bits = board.Bits();
     if (logicLevel != 0) {
-        Drive(Bits().data | Bits().clock, 0);
+        Drive(board, bits.data | bits.clock, 0);
     } else {
-        Drive(Bits().clock, Bits().data);
+        Drive(board, bits.clock, bits.data);
     }
 }
 
-void ClockHighReleasingData() {
-    ClockHighWithData(1);
+void ClockHighReleasingData(ProgrammerLink& board) {
+    ClockHighWithData(board, 1);
 }
 
-void DriveDataLowAfter(std::int64_t holdNanoseconds) {
-    if (Bits().High(Link().Shadow(), Bits().data)) {
-        Link().WaitSinceLastWrite(holdNanoseconds);
-        Drive(0, Bits().data);
+void DriveDataLowAfter(ProgrammerLink& board, std::int64_t holdNanoseconds) {
+    const PortBits& bits = board.Bits();
+    if (bits.High(board.Shadow(), bits.data)) {
+        board.WaitSinceLastWrite(holdNanoseconds);
+        Drive(board, 0, bits.data);
     }
 }
 
-void TimeLastEdge() {
-    Link().TimeLastWrite();
+void TimeLastEdge(ProgrammerLink& board) {
+    board.TimeLastWrite();
 }
 
-void WaitSinceLastEdge(std::int64_t nanoseconds) {
-    Link().WaitSinceLastWrite(nanoseconds);
+void WaitSinceLastEdge(ProgrammerLink& board, std::int64_t nanoseconds) {
+    board.WaitSinceLastWrite(nanoseconds);
 }
 
-int SampleDataLine() {
-    return Bits().ReturnLevel(Link().ReadStatus());
+int SampleDataLine(ProgrammerLink& board) {
+    return board.Bits().ReturnLevel(board.ReadStatus());
 }
 
-void ClearDataBit(std::uint16_t port) {
-    DriveDataOf(port, true);
+void ClearDataBit(ProgrammerLink& board, std::uint16_t port) {
+    DriveDataOf(board, port, true);
 }
 
-void SetDataBit(std::uint16_t port) {
-    DriveDataOf(port, false);
+void SetDataBit(ProgrammerLink& board, std::uint16_t port) {
+    DriveDataOf(board, port, false);
 }
 
-std::uint16_t CheckReturnLow() {
-    return SampleDataLine() == 1 ? 0 : 0xFFFF;
+std::uint16_t CheckReturnLow(ProgrammerLink& board) {
+    return SampleDataLine(board) == 1 ? 0 : 0xFFFF;
 }
 
-std::uint16_t CheckReturnHigh() {
-    return SampleDataLine() == 0 ? 0 : 0xFFFF;
+std::uint16_t CheckReturnHigh(ProgrammerLink& board) {
+    return SampleDataLine(board) == 0 ? 0 : 0xFFFF;
 }

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "link/Delays.h"
-
 namespace {
 
 // The last of the standard candidates; where the addresses stand before any detection, and
@@ -12,26 +10,35 @@ constexpr std::uint16_t UnopenedDataPort = 0x3BC;
 // Writes timed before the shortest of them may stand for the port's speed.
 constexpr int WritesToJudgeThePortBy = 32;
 
-AbsentPortIo absent;
-
-ProgrammerLink& DefaultLink() {
-    static ProgrammerLink link(absent);
-    return link;
-}
-
-ProgrammerLink* installed = nullptr;
-
 }  // namespace
 
-ProgrammerLink::ProgrammerLink(PortIo& io)
+ProgrammerLink::ProgrammerLink(PortIo& io, Delays& clock)
     : io_(&io),
+      clock_(&clock),
       dataPort_(UnopenedDataPort),
       statusPort_(static_cast<std::uint16_t>(UnopenedDataPort + 1)) {}
+
+ProgrammerLink::ProgrammerLink(PortIo& io, Delays& clock, std::uint16_t dataPort)
+    : ProgrammerLink(io, clock) {
+    Open(dataPort);
+}
+
+template <typename Call>
+auto ProgrammerLink::Guarded(Call&& call) -> decltype(call()) {
+    try {
+        return call();
+    } catch (const PortFailure&) {
+        // The write may or may not have reached the port: the shadow cannot say what it holds.
+        shadowTrusted_ = false;
+        throw;
+    }
+}
 
 std::uint8_t ProgrammerLink::Open(std::uint16_t dataPort) {
     dataPort_ = dataPort;
     statusPort_ = static_cast<std::uint16_t>(dataPort + 1);
-    shadow_ = io_->In(dataPort_);
+    shadow_ = Guarded([this] { return io_->In(dataPort_); });
+    shadowTrusted_ = true;
     // Another port may be faster.
     timedWrites_ = 0;
     return shadow_;
@@ -43,13 +50,14 @@ void ProgrammerLink::SetIo(PortIo& io) {
 }
 
 void ProgrammerLink::WriteData(std::uint8_t value) {
-    if (value == shadow_) {
+    if (value == shadow_ && shadowTrusted_) {
         return;
     }
-    const Delays& clock = CurrentDelays();
+    const Delays& clock = *clock_;
+    const auto out = [this, value] { io_->Out(dataPort_, value); };
     if (timedWrites_ < WritesToJudgeThePortBy) {
         const std::int64_t issued = clock.Now();
-        io_->Out(dataPort_, value);
+        Guarded(out);
         lastWriteAt_ = clock.Now();
         const std::int64_t took = lastWriteAt_ - issued;
         shortestWriteNs_ = timedWrites_ == 0 ? took : std::min(shortestWriteNs_, took);
@@ -58,15 +66,16 @@ void ProgrammerLink::WriteData(std::uint8_t value) {
     } else {
         // A clock read is no small part of a write to a fast port: once the port is judged, the
         // end of a write is read when something waits from it (which can only be later).
-        io_->Out(dataPort_, value);
+        Guarded(out);
         lastWriteTimed_ = false;
     }
     shadow_ = value;
+    shadowTrusted_ = true;
 }
 
 void ProgrammerLink::TimeLastWrite() {
     if (!lastWriteTimed_) {
-        lastWriteAt_ = CurrentDelays().Now();
+        lastWriteAt_ = clock_->Now();
         lastWriteTimed_ = true;
     }
 }
@@ -76,6 +85,11 @@ void ProgrammerLink::ModifyData(std::uint8_t set, std::uint8_t clear) {
 }
 
 void ProgrammerLink::WaitSinceLastWrite(std::int64_t nanoseconds) {
+    if (io_->Batches()) {
+        // The adapter holds the lines on its own clock; the host's would time the queueing.
+        Guarded([this, nanoseconds] { io_->QueueWait(nanoseconds); });
+        return;
+    }
     const std::int64_t credit = ShortestWriteNs() / 2;
     if (credit < nanoseconds) {
         TimeLastWrite();
@@ -88,21 +102,31 @@ std::int64_t ProgrammerLink::ShortestWriteNs() const {
 }
 
 std::uint8_t ProgrammerLink::ReadStatus() {
-    return io_->In(statusPort_);
+    return Guarded([this] { return io_->In(statusPort_); });
 }
 
-ProgrammerLink& CurrentLink() {
-    return installed != nullptr ? *installed : DefaultLink();
+std::uint8_t ProgrammerLink::ReadDataRegister() {
+    return Guarded([this] { return io_->In(dataPort_); });
 }
 
-InstalledLink::InstalledLink(PortIo& io) : link_(io), previous_(installed) {
-    installed = &link_;
+std::uint64_t ProgrammerLink::QueueStatus() {
+    return Guarded([this] { return io_->QueueIn(statusPort_); });
 }
 
-InstalledLink::InstalledLink(PortIo& io, std::uint16_t dataPort) : InstalledLink(io) {
-    link_.Open(dataPort);
+std::uint8_t ProgrammerLink::TakeStatus(std::uint64_t ticket) {
+    return Guarded([this, ticket] { return io_->TakeIn(ticket); });
 }
 
-InstalledLink::~InstalledLink() {
-    installed = previous_;
+void ProgrammerLink::Flush() {
+    Guarded([this] { io_->Flush(); });
+}
+
+void ProgrammerLink::Pause(int milliseconds) {
+    Flush();
+    clock_->Pause(milliseconds);
+}
+
+void ProgrammerLink::BusyWait(int iterations) {
+    Flush();
+    clock_->BusyWait(iterations);
 }

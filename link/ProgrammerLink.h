@@ -1,7 +1,8 @@
 #pragma once
 
-// The programmer board on one parallel port, as an object: the port backend, the addresses of the
-// port's data and status registers, and a shadow of the data register.
+// The programmer board on one port, as an object (the board): the port backend, the addresses of
+// the port's data and status registers, a shadow of the data register, the pin map, the clock it
+// waits on and whether its shadow can be trusted.
 //
 // Every change of a single line is a read-modify-write, but of the shadow: the data register is
 // read from the port once, when the link opens it, and from then on the link remembers what it
@@ -12,10 +13,10 @@
 //
 // A write that would change no line is not sent at all.
 //
-// The link also times its writes on the installed clock, so that the frames can measure their
-// waits from the last edge rather than add them to it. A write puts its edge on the wire at some
-// moment of its call, which has certainly passed when the call returns; the next write's edge
-// follows no sooner than the rest of this call and the start of the next, about one write in all.
+// The link also times its writes on its clock, so that the frames can measure their waits from the
+// last edge rather than add them to it. A write puts its edge on the wire at some moment of its
+// call, which has certainly passed when the call returns; the next write's edge follows no sooner
+// than the rest of this call and the start of the next, about one write in all.
 // So a wait of T lasts until T after the last write returned, less half the shortest write the
 // port has taken (the other half is the margin): on a port whose writes take 2T or more it costs
 // nothing, on an instant one exactly T. The shortest write is judged from the first writes after
@@ -23,11 +24,20 @@
 // cannot pass for a slow port; after that the end of a write is read from the clock only when a
 // wait needs it, or when the caller asks (TimeLastWrite), which can only make waits longer.
 //
-// The free functions of ProgrammerPort.h work on the link the program has installed (see
-// InstalledLink below).
+// The board is the one target of everything below the front ends: the lines, frames and word loops
+// take it as their first parameter, and every wait goes through its clock (the real one in the
+// programs, a virtual one in tests), so no operation reaches a port or a clock it was not given.
+//
+// A backend call that throws PortFailure leaves the port in a state nobody knows: the board then
+// stops trusting its shadow and sends the next write even if it equals the shadow; a write that
+// goes through, or Open, makes the shadow trusted again.
+//
+// On a batching backend (PortIo::Batches) the waits from the last edge go into the batch, and the
+// board sends the batch before it waits on its own clock, so a pulse is never shorter than asked.
 
 #include <cstdint>
 
+#include "link/Delays.h"
 #include "link/PinMap.h"
 #include "link/PortIo.h"
 
@@ -35,7 +45,10 @@ class ProgrammerLink {
 public:
     // A link over io that is not yet open at any port: its addresses are those of the last
     // candidate detection tries (0x3BC and 0x3BD), and its shadow is what an absent port reads.
-    explicit ProgrammerLink(PortIo& io);
+    // It waits on `clock`.
+    ProgrammerLink(PortIo& io, Delays& clock);
+    // Opened at dataPort at once.
+    ProgrammerLink(PortIo& io, Delays& clock, std::uint16_t dataPort);
     ProgrammerLink(const ProgrammerLink&) = delete;
     ProgrammerLink& operator=(const ProgrammerLink&) = delete;
 
@@ -48,6 +61,9 @@ public:
     // Another backend from now on; the addresses and the shadow stay until the next Open, its
     // speed is judged afresh.
     void SetIo(PortIo& io);
+    // Another clock from now on (a test that acts at a moment of a run wraps the clock).
+    void SetClock(Delays& clock) { clock_ = &clock; }
+    Delays& Clock() const { return *clock_; }
 
     // Where the board's lines are in the port's registers (see PinMap.h); the parallel port's
     // wiring until told otherwise.
@@ -65,6 +81,11 @@ public:
     PortIo& Io() const { return *io_; }
     std::uint16_t DataPort() const { return dataPort_; }
     std::uint16_t StatusPort() const { return statusPort_; }
+    // The names the rest of the program knows the two registers by.
+    std::uint16_t DataPortAddress() const { return dataPort_; }
+    std::uint16_t StatusPortAddress() const { return statusPort_; }
+    // False from a backend failure to the next Open: the port may not hold what the shadow says.
+    bool ShadowTrusted() const { return shadowTrusted_; }
     // The data register as the link last wrote (or opened) it.
     std::uint8_t Shadow() const { return shadow_; }
     // Either supply switch on, judged from the shadow.
@@ -77,11 +98,27 @@ public:
                                          bits_.Levels(0, bits_.Supplies()));
     }
 
-    // Writes a whole value to the data register (nothing, if it holds that value already).
+    // Writes a whole value to the data register (nothing, if it holds that value already and the
+    // shadow is trusted).
     void WriteData(std::uint8_t value);
     // Sets and clears bits of the data register, keeping the others.
     void ModifyData(std::uint8_t set, std::uint8_t clear);
     std::uint8_t ReadStatus();
+    // The data register read from the port, not the shadow: the read-backs of the board checks.
+    std::uint8_t ReadDataRegister();
+    // A status sample at this point of the frame, answered by TakeStatus: on a batching backend
+    // the frame's samples come back in its one transfer; any other reads at once.
+    std::uint64_t QueueStatus();
+    std::uint8_t TakeStatus(std::uint64_t ticket);
+    // Sends what a batching backend holds queued; nothing on any other.
+    void Flush();
+
+    // The waits, on the board's clock. Pause and BusyWait first send what a batching backend
+    // holds, so that what they time has started on the wire.
+    void Pause(int milliseconds);
+    void BusyWait(int iterations);
+    std::int64_t Now() const { return clock_->Now(); }
+    void WaitUntil(std::int64_t deadline) { clock_->WaitUntil(deadline); }
 
     // Returns once at least `nanoseconds` have passed since the last write to the data register
     // put its edge on the wire, as above.
@@ -93,41 +130,21 @@ public:
 private:
     // The shortest of the writes that judge the port, in nanoseconds; 0 until they are done.
     std::int64_t ShortestWriteNs() const;
+    // Runs a backend call; a PortFailure from it makes the shadow untrusted.
+    template <typename Call>
+    auto Guarded(Call&& call) -> decltype(call());
 
     PortIo* io_;
+    Delays* clock_;
     PortBits bits_;
     PinMap pins_ = DefaultPinMap(PortKind::Parallel);
     PortKind pinKind_ = PortKind::Parallel;
     std::uint16_t dataPort_;
     std::uint16_t statusPort_;
     std::uint8_t shadow_ = 0xFF;
+    bool shadowTrusted_ = true;
     std::int64_t lastWriteAt_ = 0;
     bool lastWriteTimed_ = true;
     std::int64_t shortestWriteNs_ = 0;
     int timedWrites_ = 0;
-};
-
-// The link the free functions use. Until a program installs its own, it is a link over a port
-// backend where every address is absent.
-ProgrammerLink& CurrentLink();
-
-// A link of its own over io, installed for the guard's life; the previous one comes back after.
-// The program installs one over its port for its whole run; tests install one over their fake or
-// simulated board.
-class InstalledLink {
-public:
-    // Not yet open at any port: detection opens the one it finds.
-    explicit InstalledLink(PortIo& io);
-    // Opened at dataPort at once.
-    InstalledLink(PortIo& io, std::uint16_t dataPort);
-    ~InstalledLink();
-    InstalledLink(const InstalledLink&) = delete;
-    InstalledLink& operator=(const InstalledLink&) = delete;
-
-    ProgrammerLink& operator*() { return link_; }
-    ProgrammerLink* operator->() { return &link_; }
-
-private:
-    ProgrammerLink link_;
-    ProgrammerLink* previous_;
 };

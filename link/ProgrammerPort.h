@@ -1,10 +1,10 @@
 #pragma once
 
 // The programmer board on a PC parallel port: its lines, the serial programming frames and the
-// detection of the board. Everything here works on the installed ProgrammerLink (its port backend,
-// its addresses and its shadow of the data register); every wait goes through the installed Delays.
+// detection of the board. Everything here works on the board it is given (its port backend, its
+// addresses, its shadow of the data register and its clock).
 //
-// The lines go through the installed link's pin map (link/PinMap.h). On the parallel port's wiring
+// The lines go through the board's pin map (link/PinMap.h). On the parallel port's wiring
 // (bit set in the data register -> effect at the chip):
 //   data   bit 0 (D0, pin 2)  serial data:   1 drives the line low, 0 releases it (reads 1)
 //   data   bit 1 (D1, pin 3)  serial clock:  1 clock low, 0 clock high (the board inverts both)
@@ -15,6 +15,7 @@
 // the other lines keep their state.
 
 #include <cstdint>
+#include <functional>
 
 #include "link/PortIo.h"
 #include "link/ProgrammerLink.h"
@@ -27,58 +28,45 @@ constexpr std::uint16_t IncrementAddress = 6;
 constexpr std::uint16_t BeginProgramming = 8;
 constexpr std::uint16_t EndProgramming = 14;
 
-// The registers of the port the installed link is on (data = base, status = base + 1). They read
-// as the link's addresses; assigning the data register's address opens the link there (one read
-// of the register into its shadow), assigning the status register's address sets it alone.
-class LinkAddress {
-public:
-    enum class Register { Data, Status };
-    explicit constexpr LinkAddress(Register which) : which_(which) {}
-    operator std::uint16_t() const;
-    LinkAddress& operator=(std::uint16_t address);
-    LinkAddress(const LinkAddress&) = delete;
-
-private:
-    Register which_;
-};
-extern LinkAddress DataPortAddress;
-extern LinkAddress StatusPortAddress;
-
-// Power sequences.
-void EnterProgramMode12Bit();
-void EnterProgramMode14Bit();
-void ExitProgramMode();
+// Power sequences. `switched`, when given, is told each data register value right after it is
+// written, before the next supply may follow, so that the caller can read the register back (and
+// throw to stop the sequence). The 12-bit sequence times its gap on the board's clock and throws
+// PortFailure rather than raise the programming voltage more than 9 ms after the supply.
+using SupplySwitched = std::function<void(std::uint8_t written)>;
+void EnterProgramMode12Bit(ProgrammerLink& board, const SupplySwitched& switched = nullptr);
+void EnterProgramMode14Bit(ProgrammerLink& board, const SupplySwitched& switched = nullptr);
+void ExitProgramMode(ProgrammerLink& board);
 
 // Single lines (the building blocks of the frames).
-void SetDataLine(int logicLevel);
-void ReleaseDataLine();
-void ClockHigh();
-void ClockLow();
+void SetDataLine(ProgrammerLink& board, int logicLevel);
+void ReleaseDataLine(ProgrammerLink& board);
+void ClockHigh(ProgrammerLink& board);
+void ClockLow(ProgrammerLink& board);
 // The rising clock edge and the data line in one write: the chip latches data on the falling edge
 // and needs it only 100 ns before and after that, so it may change with the rising one.
-void ClockHighWithData(int logicLevel);
-void ClockHighReleasingData();
+void ClockHighWithData(ProgrammerLink& board, int logicLevel);
+void ClockHighReleasingData(ProgrammerLink& board);
 // Drives the data line low at least this long after the last edge; nothing if it is low already.
-void DriveDataLowAfter(std::int64_t holdNanoseconds);
-int SampleDataLine();
+void DriveDataLowAfter(ProgrammerLink& board, std::int64_t holdNanoseconds);
+int SampleDataLine(ProgrammerLink& board);
 // Returns once at least this long has passed since the last line change (see ProgrammerLink).
-void WaitSinceLastEdge(std::int64_t nanoseconds);
+void WaitSinceLastEdge(ProgrammerLink& board, std::int64_t nanoseconds);
 // Takes the time of the last line change now (a frame's end), not at the next wait.
-void TimeLastEdge();
+void TimeLastEdge(ProgrammerLink& board);
 
 // Frames.
-void SendCommand(std::uint16_t code);
-void SendDataWord(std::uint16_t word);
-std::uint16_t ReadDataWord();
+void SendCommand(ProgrammerLink& board, std::uint16_t code);
+void SendDataWord(ProgrammerLink& board, std::uint16_t word);
+std::uint16_t ReadDataWord(ProgrammerLink& board);
 
 // Detection: probes 0x278, 0x378 and 0x3BC and returns 1 (LPT1, 0x378), 2 (LPT2, 0x278),
 // 3 (0x3BC) or notFound; when none answers, the machine's other ports, a board there counting as
 // 1. Detection.h tells where and why not.
-int DetectProgrammer(int notFound);
+int DetectProgrammer(ProgrammerLink& board, int notFound);
 // The probe's steps, named for the parallel port's wiring: ClearDataBit releases the data line
 // (high), SetDataBit drives it low; CheckReturnLow passes (0) when the returned line reads high,
 // CheckReturnHigh when it reads low; 0xFFFF fails.
-void ClearDataBit(std::uint16_t port);
-void SetDataBit(std::uint16_t port);
-std::uint16_t CheckReturnLow();
-std::uint16_t CheckReturnHigh();
+void ClearDataBit(ProgrammerLink& board, std::uint16_t port);
+void SetDataBit(ProgrammerLink& board, std::uint16_t port);
+std::uint16_t CheckReturnLow(ProgrammerLink& board);
+std::uint16_t CheckReturnHigh(ProgrammerLink& board);

@@ -25,6 +25,8 @@
 // on a port whose writes take a microsecond, as real ports do, the clock phases cost nothing and a
 // gap between frames half a microsecond.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "link/ProgrammerPort.h"
@@ -35,37 +37,44 @@ constexpr std::int64_t ClockPhaseNs = 100;
 constexpr std::int64_t FrameGapNs = 1'000;
 
 // Bits 0..count-1 of `bits`, least significant first.
-void SendBits(unsigned bits, int count) {
+void SendBits(ProgrammerLink& board, unsigned bits, int count) {
     for (int i = 0; i < count; ++i) {
-        WaitSinceLastEdge(i == 0 ? FrameGapNs : ClockPhaseNs);
-        ClockHighWithData(static_cast<int>((bits >> i) & 1));
-        WaitSinceLastEdge(ClockPhaseNs);
-        ClockLow();
+        WaitSinceLastEdge(board, i == 0 ? FrameGapNs : ClockPhaseNs);
+        ClockHighWithData(board, static_cast<int>((bits >> i) & 1));
+        WaitSinceLastEdge(board, ClockPhaseNs);
+        ClockLow(board);
     }
-    DriveDataLowAfter(ClockPhaseNs);
-    TimeLastEdge();
+    DriveDataLowAfter(board, ClockPhaseNs);
+    TimeLastEdge(board);
 }
 
 }  // namespace
 
-void SendCommand(std::uint16_t code) {
-    SendBits(code & 0x3Fu, 6);
+void SendCommand(ProgrammerLink& board, std::uint16_t code) {
+    SendBits(board, code & 0x3Fu, 6);
 }
 
-void SendDataWord(std::uint16_t word) {
-    SendBits((word & 0x3FFFu) << 1, 16);
+void SendDataWord(ProgrammerLink& board, std::uint16_t word) {
+    SendBits(board, (word & 0x3FFFu) << 1, 16);
 }
 
-std::uint16_t ReadDataWord() {
-    unsigned samples = 0;
-    for (int i = 0; i < 16; ++i) {
-        WaitSinceLastEdge(i == 0 ? FrameGapNs : ClockPhaseNs);
-        ClockHighReleasingData();
-        WaitSinceLastEdge(ClockPhaseNs);
-        samples |= static_cast<unsigned>(SampleDataLine()) << i;
-        ClockLow();
+std::uint16_t ReadDataWord(ProgrammerLink& board) {
+    // The samples are queued at their points and taken after the last clock, so that a batching
+    // backend plays the whole frame in one transfer; any other port reads each at once.
+    std::array<std::uint64_t, 16> tickets{};
+    for (std::size_t i = 0; i < tickets.size(); ++i) {
+        WaitSinceLastEdge(board, i == 0 ? FrameGapNs : ClockPhaseNs);
+        ClockHighReleasingData(board);
+        WaitSinceLastEdge(board, ClockPhaseNs);
+        tickets[i] = board.QueueStatus();
+        ClockLow(board);
     }
-    DriveDataLowAfter(ClockPhaseNs);
-    TimeLastEdge();
+    DriveDataLowAfter(board, ClockPhaseNs);
+    TimeLastEdge(board);
+    unsigned samples = 0;
+    for (std::size_t i = 0; i < tickets.size(); ++i) {
+        const int level = board.Bits().ReturnLevel(board.TakeStatus(tickets[i]));
+        samples |= static_cast<unsigned>(level) << i;
+    }
     return static_cast<std::uint16_t>((samples >> 1) & 0x7FFF);
 }

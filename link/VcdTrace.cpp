@@ -4,8 +4,6 @@
 #include <ctime>
 #include <utility>
 
-#include "link/ProgrammerLink.h"
-
 namespace {
 
 // Identifier characters and names of the signals, in the order of the header.
@@ -25,23 +23,37 @@ std::string Today() {
 }  // namespace
 
 VcdTracePortIo::VcdTracePortIo(PortIo& inner, std::function<std::int64_t()> nowNanoseconds)
-    : inner_(inner), now_(std::move(nowNanoseconds)) {}
+    : PortWrapper(inner), inner_(inner), now_(std::move(nowNanoseconds)) {}
 
 std::uint8_t VcdTracePortIo::In(std::uint16_t address) {
     const std::uint8_t value = inner_.In(address);
-    if (recording_ && address == dataPort_ + 1) {
-        lastUnit_ = (now_() - start_ + NanosecondsPerUnit / 2) / NanosecondsPerUnit;
-        Change(DataIn, CurrentLink().Bits().ReturnLevel(value), lastUnit_);
+    if (address == dataPort_ + 1) {
+        RecordSample(value);
     }
     return value;
+}
+
+std::uint8_t VcdTracePortIo::TakeIn(std::uint64_t ticket) {
+    const std::uint8_t value = PortWrapper::TakeIn(ticket);
+    if (Inner().Batches()) {
+        RecordSample(value);
+    }
+    return value;
+}
+
+void VcdTracePortIo::RecordSample(std::uint8_t status) {
+    if (recording_) {
+        lastUnit_ = (now_() - start_ + NanosecondsPerUnit / 2) / NanosecondsPerUnit;
+        Change(DataIn, bits_.ReturnLevel(status), lastUnit_);
+    }
 }
 
 void VcdTracePortIo::Out(std::uint16_t address, std::uint8_t value) {
     inner_.Out(address, value);
     if (recording_ && address == dataPort_) {
         lastUnit_ = (now_() - start_ + NanosecondsPerUnit / 2) / NanosecondsPerUnit;
-        // Through the installed link's pin map, so the trace shows the lines whatever the wiring.
-        const PortBits& bits = CurrentLink().Bits();
+        // Through the board's pin map, so the trace shows the lines whatever the wiring.
+        const PortBits& bits = bits_;
         Change(DataOut, bits.High(value, bits.data) ? 1 : 0, lastUnit_);
         Change(Clock, bits.High(value, bits.clock) ? 1 : 0, lastUnit_);
         Change(SwitchA, bits.High(value, bits.vdd) ? 1 : 0, lastUnit_);
@@ -49,9 +61,11 @@ void VcdTracePortIo::Out(std::uint16_t address, std::uint8_t value) {
     }
 }
 
-void VcdTracePortIo::Start(Sink sink, std::uint16_t dataPort, const std::string& version) {
+void VcdTracePortIo::Start(Sink sink, std::uint16_t dataPort, const PortBits& bits,
+                           const std::string& version) {
     sink_ = std::move(sink);
     dataPort_ = dataPort;
+    bits_ = bits;
     recording_ = true;
     failed_ = false;
     start_ = now_();
@@ -86,7 +100,7 @@ bool VcdTracePortIo::Finish() {
         if (lastUnit_ > stamped_) {
             Emit('#' + std::to_string(lastUnit_) + '\n');
         }
-        Flush();
+        FlushBlock();
     }
     recording_ = false;
     sink_ = nullptr;
@@ -117,11 +131,11 @@ void VcdTracePortIo::Change(Signal signal, int level, std::int64_t unit) {
 void VcdTracePortIo::Emit(const std::string& text) {
     buffer_ += text;
     if (buffer_.size() >= BlockBytes) {
-        Flush();
+        FlushBlock();
     }
 }
 
-void VcdTracePortIo::Flush() {
+void VcdTracePortIo::FlushBlock() {
     if (!buffer_.empty() && !sink_(buffer_.data(), buffer_.size())) {
         // Nothing more can be kept; the caller hears of it from Finish.
         failed_ = true;

@@ -23,9 +23,10 @@
 #include <functional>
 #include <string>
 
-#include "link/PortIo.h"
+#include "link/PinMap.h"
+#include "link/PortWrapper.h"
 
-class VcdTracePortIo final : public PortIo {
+class VcdTracePortIo final : public PortWrapper {
 public:
     // Takes a block of the dump; false when it could not be written.
     using Sink = std::function<bool(const char* bytes, std::size_t size)>;
@@ -37,10 +38,12 @@ public:
     std::vector<PortInfo> Ports() override { return inner_.Ports(); }
     PortStatus Status(std::uint16_t base) override { return inner_.Status(base); }
     void ReleaseExcept(std::uint16_t keep) override { inner_.ReleaseExcept(keep); }
+    // A batching backend's samples are recorded when they are taken.
+    std::uint8_t TakeIn(std::uint64_t ticket) override;
 
-    // Starts a dump of the lines of the port whose data register is at dataPort: the header now,
-    // then the changes as they happen, times from now.
-    void Start(Sink sink, std::uint16_t dataPort, const std::string& version);
+    // Starts a dump of the lines of the port whose data register is at dataPort, wired as `bits`
+    // say: the header now, then the changes as they happen, times from now.
+    void Start(Sink sink, std::uint16_t dataPort, const PortBits& bits, const std::string& version);
     // Ends the dump with the time of the last access. False when the sink failed at any point;
     // recording stopped there.
     bool Finish();
@@ -52,7 +55,8 @@ private:
     enum Signal { DataOut, Clock, SwitchA, SwitchB, DataIn, SignalCount };
     void Change(Signal signal, int level, std::int64_t unit);
     void Emit(const std::string& text);
-    void Flush();
+    void RecordSample(std::uint8_t status);
+    void FlushBlock();
 
     PortIo& inner_;
     std::function<std::int64_t()> now_;
@@ -60,6 +64,7 @@ private:
     bool recording_ = false;
     bool failed_ = false;
     std::uint16_t dataPort_ = 0;
+    PortBits bits_;
     std::int64_t start_ = 0;
     std::int64_t lastUnit_ = 0;  // the last access's time
     std::int64_t stamped_ = -1;  // the last time written

@@ -26,11 +26,3 @@ void VirtualDelays::WaitUntil(std::int64_t deadline) {
 std::int64_t VirtualDelays::PausedMilliseconds() const {
     return std::accumulate(pauses_.begin(), pauses_.end(), std::int64_t{0});
 }
-
-ScopedVirtualDelays::ScopedVirtualDelays() : previous_(CurrentDelays()) {
-    SetDelays(clock_);
-}
-
-ScopedVirtualDelays::~ScopedVirtualDelays() {
-    SetDelays(previous_);
-}

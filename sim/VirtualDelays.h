@@ -32,16 +32,14 @@ private:
     std::vector<int> pauses_;
 };
 
-// Installs a VirtualDelays for the life of the guard and puts back the previous Delays after.
+// A test's virtual clock, which the test gives its board.
 class ScopedVirtualDelays {
 public:
-    ScopedVirtualDelays();
-    ~ScopedVirtualDelays();
+    ScopedVirtualDelays() = default;
     ScopedVirtualDelays(const ScopedVirtualDelays&) = delete;
     ScopedVirtualDelays& operator=(const ScopedVirtualDelays&) = delete;
     VirtualDelays& clock() { return clock_; }
 
 private:
     VirtualDelays clock_;
-    Delays& previous_;
 };

@@ -31,13 +31,13 @@ protected:
         board.Insert(chip);
         board.ClearRecords();
         FaultyPort port(board, fault, k);
-        installedLink->SetIo(port);
+        link.SetIo(port);
         dialog->PortNumber = 1;  // found again after a failure
         dialog->SetDlgItemText(Ctl::StatusLine, QStringLiteral(" "));
         desktop.boxes.clear();
         desktop.answers = {true};
         qobject_cast<QAbstractButton*>(dialog->DlgItem(id))->click();
-        installedLink->SetIo(board);
+        link.SetIo(board);
         accesses = port.Accesses();
         EXPECT_FALSE(board.SupplyA() || board.SupplyB()) << "k = " << k;
         return dialog->DlgItemText(Ctl::StatusLine) + "|" + desktop.Texts().join("|");

@@ -44,10 +44,10 @@ TEST_F(BusyStateTest, APressDuringARunStartsNoOtherCommand) {
             pressed = true;
             Press(row.pressed);
         });
-        installedLink->SetIo(hooked);
+        link.SetIo(hooked);
         desktop.answers = {true};
         Press(row.run);
-        installedLink->SetIo(board);
+        link.SetIo(board);
         EXPECT_TRUE(pressed);
         EXPECT_EQ(dialog->DlgItemText(Ctl::StatusLine), QString::fromLatin1(row.status));
         EXPECT_LE(desktop.boxes.size(), 1u) << desktop.Texts().join('|').toStdString();
@@ -62,10 +62,10 @@ TEST_F(BusyStateTest, APressDuringARunStartsNoOtherCommand) {
 // programmer stopped answering (not that the chip is bad), and the board counts as gone.
 TEST_F(BusyStateTest, APortThatFailsMidRunIsReportedAsTheProgrammerAndPoweredDown) {
     HookedPort hooked(board, 2000, [] { throw PortFailure("the write of /dev/parport0 failed"); });
-    installedLink->SetIo(hooked);
+    link.SetIo(hooked);
     desktop.answers = {true};
     Press(Ctl::Programm);
-    installedLink->SetIo(board);
+    link.SetIo(board);
     ASSERT_EQ(desktop.boxes.size(), 2u) << desktop.Texts().join('|').toStdString();
     EXPECT_TRUE(desktop.boxes[1].text.startsWith(
         QStringLiteral("The programmer stopped answering (the write of /dev/parport0 failed).")));
@@ -88,10 +88,10 @@ TEST_F(BusyStateTest, AStopSignalDuringARunEndsItPoweredDown) {
         }
     });
     HookedPort hooked(board, 2000, [] { ::raise(SIGTERM); });
-    installedLink->SetIo(hooked);
+    link.SetIo(hooked);
     desktop.answers = {true};
     Press(Ctl::Programm);
-    installedLink->SetIo(board);
+    link.SetIo(board);
     EXPECT_TRUE(StopRequested());
     ClearStopRequest();
     EXPECT_EQ(dialog->result(), CProgrammerDlg::InterruptedResult);

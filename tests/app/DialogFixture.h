@@ -29,7 +29,7 @@ protected:
     QString PathOf(const QString& name) const { return folder.filePath(name); }
 
     std::unique_ptr<CProgrammerDlg> Start() {
-        return std::make_unique<CProgrammerDlg>(desktop, SettingsPath());
+        return std::make_unique<CProgrammerDlg>(link, desktop, SettingsPath());
     }
 
     // The window started over the simulated board with a factory-fresh 12C508 in its socket, and
@@ -50,7 +50,7 @@ protected:
         if (chip) {
             board.Insert(*chip);
         }
-        installedLink->SetIo(board);
+        link.SetIo(board);
     }
 
     void WriteFile(const QString& path, const QByteArray& bytes) {
@@ -79,7 +79,7 @@ protected:
     QTemporaryDir folder;
     ScriptedDesktop desktop;
     FakePorts ports;
-    InstalledLink installedLink{ports};
     ScopedVirtualDelays delays;
+    ProgrammerLink link{ports, delays.clock()};
     SimulatedBoard board{[this] { return delays.clock().Now(); }};
 };

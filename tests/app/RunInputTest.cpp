@@ -9,15 +9,15 @@
 
 namespace {
 
-// The fixture's virtual clock, calling `hook` at every 40th pause: the test acts while a chip
-// operation holds the thread.
+// The fixture's virtual clock, given to the board, calling `hook` at every 40th pause: the test
+// acts while a chip operation holds the thread.
 class HookedDelays final : public Delays {
 public:
-    HookedDelays(VirtualDelays& clock, std::function<void()> hook)
-        : clock_(clock), previous_(CurrentDelays()), hook_(std::move(hook)) {
-        SetDelays(*this);
+    HookedDelays(ProgrammerLink& board, VirtualDelays& clock, std::function<void()> hook)
+        : board_(board), clock_(clock), hook_(std::move(hook)) {
+        board_.SetClock(*this);
     }
-    ~HookedDelays() override { SetDelays(previous_); }
+    ~HookedDelays() override { board_.SetClock(clock_); }
     void Pause(int milliseconds) override {
         clock_.Pause(milliseconds);
         if (pauses++ % 40 == 0) {
@@ -30,8 +30,8 @@ public:
     int pauses = 0;
 
 private:
+    ProgrammerLink& board_;
     VirtualDelays& clock_;
-    Delays& previous_;
     std::function<void()> hook_;
 };
 
@@ -90,7 +90,7 @@ TEST_F(RunInputTest, InputDuringARunHasNoEffectAfterIt) {
         desktop.boxes.clear();
         desktop.answers = {true};
         {
-            HookedDelays hooked(delays.clock(), [&] { row.act(*dialog); });
+            HookedDelays hooked(link, delays.clock(), [&] { row.act(*dialog); });
             (dialog.get()->*row.run)();
             EXPECT_GT(hooked.pauses, 80) << "the test acted during the run";
         }
@@ -112,7 +112,7 @@ TEST_F(RunInputTest, TheWindowsAreServedDuringARun) {
     bool served = false;
     desktop.answers = {true};
     {
-        HookedDelays hooked(delays.clock(),
+        HookedDelays hooked(link, delays.clock(),
                             [&] { QTimer::singleShot(0, dialog.get(), [&] { served = true; }); });
         dialog->OnProgramm();
     }

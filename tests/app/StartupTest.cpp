@@ -6,6 +6,7 @@
 #include "app/ControlIds.h"
 #include "link/ProgrammerPort.h"
 #include "tests/app/DialogFixture.h"
+#include "tests/support/HookedPort.h"
 
 namespace {
 
@@ -37,6 +38,28 @@ TEST_F(StartupTest, FirstStartSaysTheSettingsFileWasNotFoundAndStartsEmpty) {
     EXPECT_EQ(dialog->MemoryFillBar->value(), 0);
 }
 
+// A port that fails under the probe (a driver gone, an adapter pulled) ends the search, not the
+// program: the window starts without a board, says why, and leaves the supplies off.
+TEST_F(StartupTest, APortThatFailsDuringDetectionLeavesTheWindowUpAndTheBoardUnpowered) {
+    WriteFile(SettingsPath(), "000");
+    for (long failAt : {5L, 6L}) {
+        SCOPED_TRACE(failAt);
+        FakePorts machine;
+        machine.AddPort(0x378, FakePorts::Loopback);
+        HookedPort failing(machine, failAt, [] { throw PortFailure("the port went away"); });
+        link.SetIo(failing);
+        desktop.boxes.clear();
+        auto dialog = Start();
+        EXPECT_EQ(dialog->PortNumber, 0xFFFF);
+        EXPECT_EQ(dialog->DlgItemText(Ctl::ProgrammerStatus),
+                  QStringLiteral("Pic-Programmer not found !"));
+        ASSERT_EQ(desktop.boxes.size(), 1u);
+        EXPECT_TRUE(desktop.boxes[0].text.startsWith(
+            QStringLiteral("The programmer stopped answering (the port went away)")));
+        EXPECT_EQ(machine.Data(0x378) & 0x0C, 0) << "supplies left on";
+    }
+}
+
 TEST_F(StartupTest, DetectionShowsWhichPortTheBoardIsOn) {
     const struct {
         std::uint16_t base;
@@ -50,7 +73,7 @@ TEST_F(StartupTest, DetectionShowsWhichPortTheBoardIsOn) {
     for (const auto& row : rows) {
         FakePorts board;
         board.AddPort(row.base, FakePorts::Loopback);
-        InstalledLink plugged(board);
+        link.SetIo(board);
         auto dialog = Start();
         EXPECT_EQ(dialog->PortNumber, row.port);
         EXPECT_EQ(dialog->DlgItemText(Ctl::ProgrammerStatus), QString::fromLatin1(row.text));
@@ -135,12 +158,12 @@ TEST_F(StartupTest, TheWindowMenuEndsWithASeparatorAndTheAboutItem) {
 TEST_F(StartupTest, ABoardOnACardIsFoundAndNamedByItsParport) {
     FakePorts machine;
     machine.AddListedPort(0xD010, "/dev/parport2", FakePorts::Loopback);
-    InstalledLink plugged(machine);
+    link.SetIo(machine);
     auto dialog = Start();
     EXPECT_EQ(dialog->PortNumber, 1);
     EXPECT_EQ(dialog->DlgItemText(Ctl::ProgrammerStatus),
               QStringLiteral("PIC-Programmer on parport2"));
-    EXPECT_EQ(DataPortAddress, 0xD010);
+    EXPECT_EQ(link.DataPortAddress(), 0xD010);
 }
 
 TEST_F(StartupTest, SearchingAgainFindsABoardPluggedInLaterAndSaysWhyNotBefore) {

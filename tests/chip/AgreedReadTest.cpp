@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "chip/AgreedRead.h"
+#include "link/ProgrammerLink.h"
+#include "sim/VirtualDelays.h"
 
 namespace {
 
@@ -25,6 +27,9 @@ TEST(AgreedReadTest, PassesUntilTheBoardAgrees) {
         {{4, 4}, true, 4, 2},
         {{4, 5, 5}, true, 5, 3},
     };
+    VirtualDelays clock;
+    AbsentPortIo port;
+    ProgrammerLink board(port, clock);
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.answers));
         int passes = 0;
@@ -35,9 +40,10 @@ TEST(AgreedReadTest, PassesUntilTheBoardAgrees) {
             return value == 5;
         };
         if (row.result < 0) {
-            EXPECT_THROW(Agreed(pass, nullptr), PortFailure);
+            EXPECT_THROW(Agreed(board, pass, nullptr), PortFailure);
         } else {
-            EXPECT_EQ(Agreed(pass, nullptr, row.expectFirst ? expected : nullptr), row.result);
+            EXPECT_EQ(Agreed(board, pass, nullptr, row.expectFirst ? expected : nullptr),
+                      row.result);
         }
         EXPECT_EQ(passes, row.passes);
     }

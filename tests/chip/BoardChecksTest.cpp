@@ -28,11 +28,11 @@ TEST(BoardChecksTest, APortTooSlowForTheSupplyGapNeverRaisesTheProgrammingVoltag
         SimulatedBoard board([&delays] { return delays.clock().Now(); });
         board.Insert(SimulatedChip::Factory(1, 0x5A));
         SlowPort slow(board, delays.clock(), row.accessNs);
-        InstalledLink link(slow, 0x378);
+        ProgrammerLink link(slow, delays.clock(), 0x378);
         if (row.reads) {
-            EXPECT_EQ(ReadConfigWordFromChip(Core12), 0xFFFF);
+            EXPECT_EQ(ReadConfigWordFromChip(link, Core12), 0xFFFF);
         } else {
-            EXPECT_THROW(ReadConfigWordFromChip(Core12), PortFailure);
+            EXPECT_THROW(ReadConfigWordFromChip(link, Core12), PortFailure);
             EXPECT_EQ(board.Chip()->ProgramModeEntries(), 0);
         }
         EXPECT_FALSE(board.SupplyA() || board.SupplyB());
@@ -51,8 +51,8 @@ TEST(BoardChecksTest, AStuckReturnLineIsTheBoardsFaultNotABlankChip) {
         chip.SetWord(0, 0x1234);
         board.Insert(chip);
         board.SetLoopback(stuck);
-        InstalledLink link(board, 0x378);
-        EXPECT_THROW(BlankCheckChip(Core14, 16, nullptr), PortFailure);
+        ProgrammerLink link(board, delays.clock(), 0x378);
+        EXPECT_THROW(BlankCheckChip(link, Core14, 16, nullptr), PortFailure);
         EXPECT_EQ(board.Chip()->ProgramModeEntries(), 0) << "powered up all the same";
         EXPECT_FALSE(board.SupplyA() || board.SupplyB());
     }

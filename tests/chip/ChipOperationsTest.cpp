@@ -16,7 +16,7 @@ TEST_P(ReadLoopsTest, ReadStoresEveryWordForcedAndReadsEachOnce) {
         }
         image[static_cast<std::size_t>(n)] = 0x1234;
         PowerUp();
-        ReadChipWords(Family(), n, image.data(), Recorder());
+        ReadChipWords(link, Family(), n, image.data(), Recorder());
 
         for (int k = 0; k < n; ++k) {
             const std::uint16_t chip = k == Calibration() ? FactoryCalibration()
@@ -51,7 +51,7 @@ TEST_P(ReadLoopsTest, BlankCheckReadsAllWordsThenTheCalibrationWord) {
             Socket().SetWord(address, address == n / 2 ? 0 : Pattern(address));
         }
         PowerUp();
-        const BlankCheckResult result = BlankCheckWords(Family(), n, Recorder());
+        const BlankCheckResult result = BlankCheckWords(link, Family(), n, Recorder());
 
         EXPECT_EQ(result.nonBlankWords, c.nonBlank);
         // Returned as read, not forced: the caller takes the calibration value from its low byte.
@@ -90,7 +90,8 @@ TEST_P(ReadLoopsTest, VerifyComparesForcedWordsUpToTheLastUsedOne) {
             slots[static_cast<std::size_t>(address)] ^= 0x0001;
         }
         PowerUp();
-        const VerifyResult result = VerifyWords(Family(), slots.data(), count, true, Recorder());
+        const VerifyResult result =
+            VerifyWords(link, Family(), slots.data(), count, true, Recorder());
 
         EXPECT_FALSE(result.refused);
         EXPECT_EQ(result.differences, c.differences);
@@ -103,7 +104,7 @@ TEST_P(ReadLoopsTest, VerifyComparesForcedWordsUpToTheLastUsedOne) {
 TEST_P(ReadLoopsTest, VerifyOfAnEmptyImageComparesWordZero) {
     Socket().SetWord(0, Pattern(0));
     PowerUp();
-    EXPECT_EQ(VerifyWords(Family(), image.data(), 1, true, Recorder()).differences, 1);
+    EXPECT_EQ(VerifyWords(link, Family(), image.data(), 1, true, Recorder()).differences, 1);
     EXPECT_EQ(Socket().ReadAddresses(), (std::vector<int>{0}));
     EXPECT_EQ(positions, (std::vector<int>{100}));
     ExpectPoweredDownCleanly();
@@ -119,7 +120,8 @@ TEST_P(ReadLoopsTest, CodeProtection) {
     ASSERT_TRUE(Socket().CodeProtected());
 
     PowerUp();
-    const VerifyResult refused = VerifyWords(Family(), image.data(), count, false, Recorder());
+    const VerifyResult refused =
+        VerifyWords(link, Family(), image.data(), count, false, Recorder());
     EXPECT_TRUE(refused.refused);
     EXPECT_TRUE(Socket().ReadAddresses().empty()) << "a protected chip must not be read";
     EXPECT_TRUE(positions.empty());
@@ -127,7 +129,8 @@ TEST_P(ReadLoopsTest, CodeProtection) {
 
     // Compared anyway, the hidden words read 0: a 12-bit chip shows its first 0x40 words.
     PowerUp();
-    const VerifyResult compared = VerifyWords(Family(), image.data(), count, true, Recorder());
+    const VerifyResult compared =
+        VerifyWords(link, Family(), image.data(), count, true, Recorder());
     EXPECT_FALSE(compared.refused);
     EXPECT_EQ(compared.differences, Is14Bit() ? count : count - 0x40);
     ExpectPoweredDownCleanly();
@@ -138,11 +141,11 @@ TEST_P(ReadLoopsTest, AnEmptySocketReadsBlank) {
     const int n = Info().memoryWords;
     image.assign(ImageSlots, 0);
     PowerUp();
-    ReadChipWords(Family(), n, image.data(), Recorder());
+    ReadChipWords(link, Family(), n, image.data(), Recorder());
     EXPECT_EQ(std::count(image.begin(), image.begin() + n, 0xFFFFu), n);
 
     PowerUp();
-    const BlankCheckResult blank = BlankCheckWords(Family(), Calibration(), Recorder());
+    const BlankCheckResult blank = BlankCheckWords(link, Family(), Calibration(), Recorder());
     EXPECT_EQ(blank.nonBlankWords, 0);
     EXPECT_EQ(blank.calibrationWord & 0xFF, 0xFF) << "no calibration value";
 
@@ -150,7 +153,7 @@ TEST_P(ReadLoopsTest, AnEmptySocketReadsBlank) {
         image[static_cast<std::size_t>(k)] = Pattern(k);
     }
     PowerUp();
-    EXPECT_EQ(VerifyWords(Family(), image.data(), 10, true, Recorder()).differences, 10);
+    EXPECT_EQ(VerifyWords(link, Family(), image.data(), 10, true, Recorder()).differences, 10);
     ExpectPoweredDownCleanly();
 }
 

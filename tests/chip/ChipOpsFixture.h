@@ -39,7 +39,7 @@ protected:
     }
     // Powered as the handlers do it: the family's sequence, then on to word 0 where it is needed.
     void PowerUp(bool toWordZero = true) {
-        powered.emplace(Family(), toWordZero ? StartAt::AddressZero : StartAt::PowerUp);
+        powered.emplace(link, Family(), toWordZero ? StartAt::AddressZero : StartAt::PowerUp);
         pausesBefore = delays.clock().Pauses().size();
     }
     // The pauses asked for since PowerUp.
@@ -102,7 +102,7 @@ protected:
 
     ScopedVirtualDelays delays;
     SimulatedBoard board{[this] { return delays.clock().Now(); }};
-    InstalledLink installed{board, 0x378};
+    ProgrammerLink link{board, delays.clock(), 0x378};
     std::vector<std::uint32_t> image = std::vector<std::uint32_t>(ImageSlots, 0xFFFF);
     std::vector<int> positions;
     std::size_t pausesBefore = 0;

@@ -15,7 +15,8 @@ class FastProgrammingTest : public ChipOpsTest {
 protected:
     ProgramResult Program(Algorithm algorithm, bool keepCalibration, bool idWords = false) {
         pausesBefore = delays.clock().Pauses().size();
-        return ProgramChip(Info(), algorithm, image.data(), keepCalibration, idWords, Recorder());
+        return ProgramChip(link, Info(), algorithm, image.data(), keepCalibration, idWords,
+                           Recorder());
     }
     std::size_t Slot(int address) const { return static_cast<std::size_t>(address); }
     int MaxPulses() const { return Is14Bit() ? 25 : 8; }
@@ -170,20 +171,20 @@ TEST_P(FastProgrammingTest, IdWordsAreProgrammedLikeProgramWordsAndReadBack) {
     }
 
     std::vector<std::uint32_t> readBack(ImageSlots, 0xFFFF);
-    ReadIdWords(Info(), readBack.data());
+    ReadIdWords(link, Info(), readBack.data());
     for (int i = 0; i < IdWordCount; ++i) {
         EXPECT_EQ(readBack[Slot(IdAddress() + i)], Family().Forced(ids[i])) << i;
     }
-    EXPECT_TRUE(IdWordDifferences(Info(), image.data()).empty());
+    EXPECT_TRUE(IdWordDifferences(link, Info(), image.data()).empty());
     // The configuration word and the ID words in one power-up agree with the separate read-outs.
-    const ConfigAndIdWords both = ReadConfigAndIdWords(Info());
-    EXPECT_EQ(both.config, ReadConfigWordFromChip(Family()));
+    const ConfigAndIdWords both = ReadConfigAndIdWords(link, Info());
+    EXPECT_EQ(both.config, ReadConfigWordFromChip(link, Family()));
     ASSERT_EQ(both.ids.size(), static_cast<std::size_t>(IdWordCount));
     for (int i = 0; i < IdWordCount; ++i) {
         EXPECT_EQ(both.ids[static_cast<std::size_t>(i)], readBack[Slot(IdAddress() + i)]) << i;
     }
     image[Slot(IdAddress() + 1)] = 0x0002;
-    EXPECT_EQ(IdWordDifferences(Info(), image.data()).size(), 1u);
+    EXPECT_EQ(IdWordDifferences(link, Info(), image.data()).size(), 1u);
     EXPECT_EQ(IdWordDifferences(Info(), image.data(), both.ids).size(), 1u);
     ExpectPoweredDownCleanly();
 }
@@ -214,7 +215,7 @@ TEST_P(FastProgrammingTest, AStopAfterProgramMemoryNamesTheFirstIdWord) {
     int done = 0;
     int stoppedAt = -1;
     try {
-        ProgramChip(Info(), Algorithm::Fast, image.data(), true, true, [&](int) {
+        ProgramChip(link, Info(), Algorithm::Fast, image.data(), true, true, [&](int) {
             if (++done == Calibration()) {
                 RequestStop();
             }

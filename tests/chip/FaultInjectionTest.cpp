@@ -141,17 +141,17 @@ protected:
                     if (automatic) {
                         // Automatic's steps before programming: the calibration value, then
                         // the blank check, which refuses a chip it finds programmed.
-                        ReadCalibrationFromChip(Family(), words - 1, nullptr);
-                        if (BlankCheckChip(Family(), words - 1, nullptr).nonBlankWords > 0) {
+                        ReadCalibrationFromChip(link, Family(), words - 1, nullptr);
+                        if (BlankCheckChip(link, Family(), words - 1, nullptr).nonBlankWords > 0) {
                             return {};
                         }
                     }
                     const ProgramResult result =
-                        ProgramChip(small, algorithm, image.data(), false, false, nullptr);
+                        ProgramChip(link, small, algorithm, image.data(), false, false, nullptr);
                     Verdict verdict;
                     if (result.errors == 0 &&
-                        CheckProgrammed(Family(), image.data(), words, true, nullptr).differences ==
-                            0) {
+                        CheckProgrammed(link, Family(), image.data(), words, true, nullptr)
+                                .differences == 0) {
                         verdict.claim = "programmed";
                         verdict.truth = ProgrammedTruth(chip, image, words);
                     }
@@ -168,7 +168,8 @@ protected:
         return {
             {"Read", prepare,
              [this, words](const SimulatedChip& chip) -> Verdict {
-                 const std::vector<std::uint16_t> read = ReadProgramWords(Family(), words, nullptr);
+                 const std::vector<std::uint16_t> read =
+                     ReadProgramWords(link, Family(), words, nullptr);
                  for (int k = 0; k < words; ++k) {
                      if (read[static_cast<std::size_t>(k)] != Truth(chip, k)) {
                          return {"words read", "word " + std::to_string(k) + " is not the chip's"};
@@ -178,7 +179,7 @@ protected:
              }},
             {"Erased ?", prepare,
              [this, words](const SimulatedChip& chip) -> Verdict {
-                 const BlankCheckResult result = BlankCheckChip(Family(), words - 1, nullptr);
+                 const BlankCheckResult result = BlankCheckChip(link, Family(), words - 1, nullptr);
                  int programmed = 0;
                  for (int k = 0; k < words - 1; ++k) {
                      programmed += Truth(chip, k) != 0xFFFF ? 1 : 0;
@@ -198,7 +199,7 @@ protected:
                  const std::vector<std::uint32_t> image = CompareImage(words);
                  const std::vector<std::uint32_t> before = image;
                  const VerifyResult result =
-                     VerifyChip(Family(), image.data(), words, true, nullptr);
+                     VerifyChip(link, Family(), image.data(), words, true, nullptr);
                  int differ = 0;
                  for (int k = 0; k < words; ++k) {
                      differ +=
@@ -227,19 +228,19 @@ protected:
             {"configuration word", prepare,
              [this](const SimulatedChip& chip) -> Verdict {
                  const bool right =
-                     ReadConfigWordFromChip(Family()) == Truth(chip, chip.ConfigAddress());
+                     ReadConfigWordFromChip(link, Family()) == Truth(chip, chip.ConfigAddress());
                  return {"configuration word", right ? "" : "not the chip's"};
              }},
             {"calibration value", prepare,
              [this](const SimulatedChip& chip) -> Verdict {
                  const int value =
-                     ReadCalibrationFromChip(Family(), SmallWords - 1, nullptr) & 0xFF;
+                     ReadCalibrationFromChip(link, Family(), SmallWords - 1, nullptr) & 0xFF;
                  const bool right = value == (chip.ReadableWord(SmallWords - 1) & 0xFF);
                  return {"calibration value", right ? "" : "not the chip's"};
              }},
             {"ID words", prepare,
              [this](const SimulatedChip& chip) -> Verdict {
-                 const ConfigAndIdWords words = ReadConfigAndIdWords(Real());
+                 const ConfigAndIdWords words = ReadConfigAndIdWords(link, Real());
                  bool right = words.config == Truth(chip, chip.ConfigAddress());
                  for (int i = 0; i < IdWordCount; ++i) {
                      right = right && words.ids[static_cast<std::size_t>(i)] ==
@@ -257,9 +258,10 @@ protected:
         operation.prepare(chip);
         board.Insert(chip);
         board.ClearRecords();
-        InstalledLink link(board, 0x378);
+        link.SetIo(board);
+        link.Open(0x378);
         FaultyPort port(board, fault, at);
-        link->SetIo(port);
+        link.SetIo(port);
 
         ++runs;
         std::string problem;
@@ -327,6 +329,9 @@ protected:
     }
 
     ScopedVirtualDelays delays;
+    // The board the operations run on, over each run's faulty port in turn.
+    AbsentPortIo nowhere;
+    ProgrammerLink link{nowhere, delays.clock()};
     int samplesPerFault = 60;
     long runs = 0;
     long portFailures = 0;

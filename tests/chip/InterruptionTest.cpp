@@ -35,14 +35,15 @@ TEST_P(InterruptionTest, EveryLoopStopsBeforeTheNextWordAndLeavesTheChipUnpowere
     };
     const Operation operations[] = {
         {"read", StartAt::AddressZero,
-         [&](const Progress& p) { ReadChipWords(Family(), 100, readBack.data(), p); }},
+         [&](const Progress& p) { ReadChipWords(link, Family(), 100, readBack.data(), p); }},
         {"blank check", StartAt::AddressZero,
-         [&](const Progress& p) { BlankCheckWords(Family(), Calibration(), p); }},
+         [&](const Progress& p) { BlankCheckWords(link, Family(), Calibration(), p); }},
         {"verify", StartAt::AddressZero,
-         [&](const Progress& p) { VerifyWords(Family(), image.data(), 100, true, p); }},
+         [&](const Progress& p) { VerifyWords(link, Family(), image.data(), 100, true, p); }},
         {"program", StartAt::PowerUp,
          [&](const Progress& p) {
-             (Is14Bit() ? ProgramCore14 : ProgramCore12)(image.data(), Info().memoryWords, true, p);
+             (Is14Bit() ? ProgramCore14 : ProgramCore12)(link, image.data(), Info().memoryWords,
+                                                         true, p);
          }},
     };
     for (const Operation& operation : operations) {
@@ -50,7 +51,7 @@ TEST_P(InterruptionTest, EveryLoopStopsBeforeTheNextWordAndLeavesTheChipUnpowere
         done = 0;
         int stoppedAt = -1;
         try {
-            RunOnChip(Family(), operation.start, [&] { operation.run(StopAfter(37)); });
+            RunOnChip(link, Family(), operation.start, [&] { operation.run(StopAfter(37)); });
         } catch (const OperationInterrupted& interrupted) {
             stoppedAt = interrupted.Address();
         }
@@ -67,9 +68,9 @@ TEST_P(InterruptionTest, AStopBeforeTheConfigurationWordNamesItsSlot) {
     image[static_cast<std::size_t>(Family().configAddress)] = Is14Bit() ? 0x3FF4 : 0x0FEA;
     int stoppedAt = -1;
     try {
-        RunOnChip(Family(), StartAt::PowerUp, [&] {
-            (Is14Bit() ? ProgramCore14 : ProgramCore12)(image.data(), Info().memoryWords, true,
-                                                        StopAfter(Calibration()));
+        RunOnChip(link, Family(), StartAt::PowerUp, [&] {
+            (Is14Bit() ? ProgramCore14 : ProgramCore12)(link, image.data(), Info().memoryWords,
+                                                        true, StopAfter(Calibration()));
         });
     } catch (const OperationInterrupted& interrupted) {
         stoppedAt = interrupted.Address();

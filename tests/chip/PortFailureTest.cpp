@@ -22,10 +22,10 @@ TEST_P(PortFailureTest, EveryAccessThatFailsEndsPoweredDownAndIsReported) {
     } operations[] = {
         {"read",
          [this] {
-             RunOnChip(Family(), StartAt::AddressZero,
-                       [this] { ReadChipWords(Family(), 6, image.data(), nullptr); });
+             RunOnChip(link, Family(), StartAt::AddressZero,
+                       [this] { ReadChipWords(link, Family(), 6, image.data(), nullptr); });
          }},
-        {"configuration word", [this] { ReadConfigWordFromChip(Family()); }},
+        {"configuration word", [this] { ReadConfigWordFromChip(link, Family()); }},
     };
     for (const auto& operation : operations) {
         SCOPED_TRACE(operation.name);
@@ -33,7 +33,7 @@ TEST_P(PortFailureTest, EveryAccessThatFailsEndsPoweredDownAndIsReported) {
         long total = 0;
         {
             HookedPort counting(board, -1, [] {});
-            installed->SetIo(counting);
+            link.SetIo(counting);
             operation.run();
             total = counting.Accesses();
         }
@@ -41,9 +41,9 @@ TEST_P(PortFailureTest, EveryAccessThatFailsEndsPoweredDownAndIsReported) {
         for (long k = 1; k <= total; ++k) {
             SCOPED_TRACE(k);
             HookedPort failing = FailingAt(board, k);
-            installed->SetIo(failing);
+            link.SetIo(failing);
             EXPECT_THROW(operation.run(), PortFailure);
-            installed->SetIo(board);
+            link.SetIo(board);
             ASSERT_EQ(board.DataRegister() & 0x0C, 0) << "supplies left on";
             ASSERT_FALSE(board.InProgramMode());
         }

@@ -10,8 +10,8 @@ protected:
     ProgramResult Program(bool keepCalibration) {
         PowerUp(false);
         const int n = Info().memoryWords;
-        return Is14Bit() ? ProgramCore14(image.data(), n, keepCalibration, Recorder())
-                         : ProgramCore12(image.data(), n, keepCalibration, Recorder());
+        return Is14Bit() ? ProgramCore14(link, image.data(), n, keepCalibration, Recorder())
+                         : ProgramCore12(link, image.data(), n, keepCalibration, Recorder());
     }
     std::size_t Slot(int address) const { return static_cast<std::size_t>(address); }
     std::uint16_t ConfigWord() const { return Is14Bit() ? 0x3FF4 : 0x0FEA; }  // not protected

@@ -45,8 +45,15 @@ protected:
         }
         std::ostringstream out;
         std::ostringstream err;
-        CliEnvironment environment{
-            out, err, in, false, inIsTerminal, SocketPath(), [this] { return Now(); }, machine};
+        CliEnvironment environment{out,
+                                   err,
+                                   in,
+                                   false,
+                                   inIsTerminal,
+                                   SocketPath(),
+                                   [this] { return Now(); },
+                                   delays.clock(),
+                                   machine};
         const int status = RunCli(list, environment);
         return {status, out.str(), err.str()};
     }

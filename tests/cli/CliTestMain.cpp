@@ -3,15 +3,12 @@
 #include <QCoreApplication>
 
 #include "cli/StopHandlers.h"
-#include "sim/VirtualDelays.h"
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("chipsmith-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.1"));
     ::testing::InitGoogleTest(&argc, argv);
-    VirtualDelays clock;
-    SetDelays(clock);
     // As chipsmith-cli's main does, so that tests can raise real signals where the program defers
     // them (a signal anywhere else ends this program, as it ends chipsmith-cli).
     InstallStopHandlers();

@@ -126,8 +126,8 @@ protected:
 
     BoardSearch Search() {
         ParportIo io(Proc().string(), Dev(), &kernel);
-        InstalledLink link(io);
-        return SearchForBoard(0xFFFF);
+        ProgrammerLink link(io, delays.clock());
+        return SearchForBoard(link, 0xFFFF);
     }
 
     fs::path root;
@@ -217,13 +217,13 @@ TEST_F(CardDetectionTest, AChosenPortIsTheOnlyOneProbed) {
     FakeKernel::Node& card = AddPort(3, "53264\n");
     card.board = true;
     ParportIo io(Proc().string(), Dev(), &kernel);
-    InstalledLink link(io);
-    const BoardSearch search = ProbePort({0xD010, Dev() + "/parport3"}, 0xFFFF);
+    ProgrammerLink link(io, delays.clock());
+    const BoardSearch search = ProbePort(link, {0xD010, Dev() + "/parport3"}, 0xFFFF);
     EXPECT_EQ(search.code, 1);
     EXPECT_EQ(search.board->label, "parport3");
     EXPECT_EQ(search.probes.size(), 1u);
     EXPECT_FALSE(lpt1.opened);
-    EXPECT_EQ(CurrentLink().DataPort(), 0xD010);
+    EXPECT_EQ(link.DataPort(), 0xD010);
 }
 
 // A port the user named that is not a port, or not this machine's: no port at all is touched, and
@@ -232,7 +232,7 @@ TEST_F(CardDetectionTest, AChosenPortThatCannotBeUsedLeavesEveryOtherPortAlone) 
     FakeKernel::Node& lpt1 = AddPort(0, "888\n");
     lpt1.board = true;
     ParportIo io(Proc().string(), Dev(), &kernel);
-    InstalledLink link(io);
+    ProgrammerLink link(io, delays.clock());
     for (const char* name : {"lpt9", "/dev/parport7", "sim"}) {
         SCOPED_TRACE(name);
         std::string why = "not a port";
@@ -241,7 +241,7 @@ TEST_F(CardDetectionTest, AChosenPortThatCannotBeUsedLeavesEveryOtherPortAlone) 
             EXPECT_FALSE(ResolvePort(*choice, io, why));
         }
         RefusePortChoice(std::string("--port ") + name + ": " + why);
-        const BoardSearch search = FindBoard(0xFFFF);
+        const BoardSearch search = FindBoard(link, 0xFFFF);
         EXPECT_EQ(search.code, 0xFFFF);
         EXPECT_FALSE(search.board);
         EXPECT_TRUE(search.probes.empty());
@@ -250,7 +250,7 @@ TEST_F(CardDetectionTest, AChosenPortThatCannotBeUsedLeavesEveryOtherPortAlone) 
         EXPECT_EQ(DescribeProbes(search)[0].rfind(std::string("--port ") + name, 0), 0u);
     }
     ChoosePort(std::nullopt);  // back to the search
-    EXPECT_EQ(FindBoard(0xFFFF).code, 1);
+    EXPECT_EQ(FindBoard(link, 0xFFFF).code, 1);
     EXPECT_TRUE(lpt1.opened);
 }
 
@@ -260,8 +260,8 @@ TEST_F(CardDetectionTest, PortsProbedInVainAreGivenBack) {
     FakeKernel::Node& card = AddPort(3, "53264\n");
     card.board = true;
     ParportIo io(Proc().string(), Dev(), &kernel);
-    InstalledLink link(io);
-    EXPECT_EQ(SearchForBoard(0xFFFF).board->base, 0xD010);
+    ProgrammerLink link(io, delays.clock());
+    EXPECT_EQ(SearchForBoard(link, 0xFFFF).board->base, 0xD010);
     EXPECT_TRUE(lpt1.opened);
     EXPECT_FALSE(lpt1.claimed);
     EXPECT_TRUE(card.claimed);
@@ -280,7 +280,7 @@ TEST_F(CardDetectionTest, AFailingPortThrowsInsteadOfMakingUpData) {
         FakeKernel::Node& lpt1 = AddPort(0, "888\n");
         lpt1.board = true;
         ParportIo io(Proc().string(), Dev(), &kernel);
-        InstalledLink link(io, 0x378);
+        ProgrammerLink link(io, delays.clock(), 0x378);
         io.Out(0x378, 0x07);
         lpt1.failAfterWrites = lpt1.writes;
         try {

@@ -41,8 +41,8 @@ protected:
     }
 
     FakePorts ports;
-    InstalledLink installed{ports};
     ScopedVirtualDelays delays;
+    ProgrammerLink link{ports, delays.clock()};
 };
 
 TEST_P(DetectionTest, FindsTheBoardAndLeavesEveryPortPoweredDown) {
@@ -51,9 +51,9 @@ TEST_P(DetectionTest, FindsTheBoardAndLeavesEveryPortPoweredDown) {
     Install(0x378, s.at378);
     Install(0x3BC, s.at3BC);
 
-    EXPECT_EQ(DetectProgrammer(NotFound), s.result);
-    EXPECT_EQ(DataPortAddress, s.dataPort);
-    EXPECT_EQ(StatusPortAddress, s.dataPort + 1);
+    EXPECT_EQ(DetectProgrammer(link, NotFound), s.result);
+    EXPECT_EQ(link.DataPortAddress(), s.dataPort);
+    EXPECT_EQ(link.StatusPortAddress(), s.dataPort + 1);
 
     // Leftovers: 0x03 after both checks, 0x02 when the first check failed, 0x00 when skipped.
     const std::pair<std::uint16_t, At> candidates[] = {
@@ -96,17 +96,18 @@ TEST(DetectionTimingTest, PausesAreFiveTenTenTenPerProbedPort) {
     FakePorts ports;
     ports.AddPort(0x378, FakePorts::Loopback);
     ports.AddPort(0x3BC, RuleFor(At::PortAckStuckHigh));
-    InstalledLink installed{ports};
     ScopedVirtualDelays delays;
-    DetectProgrammer(NotFound);
+    ProgrammerLink link{ports, delays.clock()};
+    DetectProgrammer(link, NotFound);
     EXPECT_EQ(delays.clock().Pauses(), (std::vector<int>{5, 5, 10, 10, 10, 5, 10, 10}));
 }
 
 TEST(DetectionTimingTest, ReturnsTheCallersNotFoundValue) {
     FakePorts ports;
-    InstalledLink installed{ports};
-    EXPECT_EQ(DetectProgrammer(-7), -7);
-    EXPECT_EQ(DataPortAddress, 0x3BC);
+    ScopedVirtualDelays delays;
+    ProgrammerLink link{ports, delays.clock()};
+    EXPECT_EQ(DetectProgrammer(link, -7), -7);
+    EXPECT_EQ(link.DataPortAddress(), 0x3BC);
 }
 
 }  // namespace

@@ -16,32 +16,32 @@ protected:
     void SetUp() override { board.Insert(SimulatedChip::Factory(GetParam(), 0x5A)); }
     bool Is14Bit() const { return GetParam() >= 3; }
     void Program(std::uint16_t word) {
-        SendCommand(LoadData);
-        SendDataWord(word);
-        SendCommand(BeginProgramming);
-        Pause(1);
-        SendCommand(EndProgramming);
+        SendCommand(link, LoadData);
+        SendDataWord(link, word);
+        SendCommand(link, BeginProgramming);
+        link.Pause(1);
+        SendCommand(link, EndProgramming);
     }
     std::uint16_t Read() {
-        SendCommand(ReadData);
-        return ReadDataWord();
+        SendCommand(link, ReadData);
+        return ReadDataWord(link);
     }
 
     ScopedVirtualDelays delays;
     SimulatedBoard board{[this] { return delays.clock().Now(); }};
-    InstalledLink installed{board, 0x378};
+    ProgrammerLink link{board, delays.clock(), 0x378};
 };
 
 TEST_P(FramesOnSimulatedChipTest, AWordWrittenIsTheWordReadBack) {
     const std::uint16_t word = Is14Bit() ? 0x2A5F : 0x0A5F;
-    PoweredChip powered(FamilyOf(GetParam()), StartAt::AddressZero);
+    PoweredChip powered(link, FamilyOf(GetParam()), StartAt::AddressZero);
     EXPECT_TRUE(board.InProgramMode());
     EXPECT_EQ(Read() & 0x3FFF, Is14Bit() ? 0x3FFF : 0x0FFF) << "blank before";
     Program(word);
     EXPECT_EQ(Read() & 0x3FFF, word);
-    SendCommand(IncrementAddress);
+    SendCommand(link, IncrementAddress);
     Program(0x0123);
-    ExitProgramMode();
+    ExitProgramMode(link);
     EXPECT_FALSE(board.InProgramMode());
     EXPECT_EQ(board.DataRegister(), 0x03);
 
@@ -53,23 +53,23 @@ TEST_P(FramesOnSimulatedChipTest, AWordWrittenIsTheWordReadBack) {
 TEST_P(FramesOnSimulatedChipTest, TheConfigurationWordIsWhereTheFamilyKeepsIt) {
     board.Chip()->SetConfigWord(0x0FEA);
     if (Is14Bit()) {
-        EnterProgramMode14Bit();
-        SendCommand(LoadConfiguration);
-        SendDataWord(0x3FFF);
+        EnterProgramMode14Bit(link);
+        SendCommand(link, LoadConfiguration);
+        SendDataWord(link, 0x3FFF);
         for (int i = 0; i < 7; ++i) {
-            SendCommand(IncrementAddress);
+            SendCommand(link, IncrementAddress);
         }
     } else {
-        EnterProgramMode12Bit();
+        EnterProgramMode12Bit(link);
     }
     EXPECT_EQ(Read() & 0x3FFF, 0x0FEA);
-    ExitProgramMode();
+    ExitProgramMode(link);
     EXPECT_TRUE(board.Errors().empty()) << board.Errors().front();
 }
 
 TEST_P(FramesOnSimulatedChipTest, DetectionFindsTheBoardOnLpt1) {
-    EXPECT_EQ(DetectProgrammer(0xFFFF), 1);
-    EXPECT_EQ(DataPortAddress, 0x378);
+    EXPECT_EQ(DetectProgrammer(link, 0xFFFF), 1);
+    EXPECT_EQ(link.DataPortAddress(), 0x378);
     EXPECT_EQ(board.DataRegister(), 0x03);
 }
 
@@ -81,18 +81,18 @@ TEST(FramesOnSlowPortsTest, TheChipSeesItsTimingMetWhateverThePortsSpeed) {
         SimulatedBoard board{[&] { return delays.clock().Now(); }};
         board.Insert(SimulatedChip::Factory(4, 0x5A));
         SlowPort port(board, delays.clock(), costNs);
-        InstalledLink installed{port, 0x378};
+        ProgrammerLink link{port, delays.clock(), 0x378};
         {
-            PoweredChip powered(Core14, StartAt::AddressZero);
+            PoweredChip powered(link, Core14, StartAt::AddressZero);
             for (std::uint16_t word : {0x2A5F, 0x1234, 0x3FFE}) {
-                SendCommand(LoadData);
-                SendDataWord(word);
-                SendCommand(BeginProgramming);
-                BusyWait(2'000);
-                SendCommand(EndProgramming);
-                SendCommand(ReadData);
-                EXPECT_EQ(ReadDataWord() & 0x3FFF, word) << costNs;
-                SendCommand(IncrementAddress);
+                SendCommand(link, LoadData);
+                SendDataWord(link, word);
+                SendCommand(link, BeginProgramming);
+                link.BusyWait(2'000);
+                SendCommand(link, EndProgramming);
+                SendCommand(link, ReadData);
+                EXPECT_EQ(ReadDataWord(link) & 0x3FFF, word) << costNs;
+                SendCommand(link, IncrementAddress);
             }
         }
         EXPECT_TRUE(board.Errors().empty()) << costNs << ": " << board.Errors().front();
@@ -102,11 +102,11 @@ TEST(FramesOnSlowPortsTest, TheChipSeesItsTimingMetWhateverThePortsSpeed) {
 TEST(FramesWithoutChipTest, AnEmptySocketReadsErasedWords) {
     ScopedVirtualDelays delays;
     SimulatedBoard board{[&] { return delays.clock().Now(); }};
-    InstalledLink installed{board, 0x378};
-    EnterProgramMode14Bit();
-    SendCommand(ReadData);
-    EXPECT_EQ(ReadDataWord(), 0x7FFF);
-    ExitProgramMode();
+    ProgrammerLink link{board, delays.clock(), 0x378};
+    EnterProgramMode14Bit(link);
+    SendCommand(link, ReadData);
+    EXPECT_EQ(ReadDataWord(link), 0x7FFF);
+    ExitProgramMode(link);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllChips, FramesOnSimulatedChipTest, ::testing::Values(1, 2, 3, 4));

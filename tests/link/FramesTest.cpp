@@ -16,7 +16,7 @@ class FramesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ports.AddPort(0x378, FakePorts::Loopback, 0x0F);
-        installed->Open(0x378);
+        link.Open(0x378);
         ports.ClearLog();
     }
 
@@ -36,12 +36,12 @@ protected:
     }
 
     FakePorts ports;
-    InstalledLink installed{ports};
     ScopedVirtualDelays delays;
+    ProgrammerLink link{ports, delays.clock()};
 };
 
 TEST_F(FramesTest, ACommandIsTwoWritesABitWithTheDataRidingOnTheRisingEdge) {
-    SendCommand(ReadData);
+    SendCommand(link, ReadData);
     // Levels 0, 0, 1, 0, 0, 0: each bit raises the clock (D1 cleared) with its data, then lowers
     // it; the last bit leaves the line low, so no write follows.
     EXPECT_EQ(ports.WritesTo(0x378),
@@ -50,7 +50,7 @@ TEST_F(FramesTest, ACommandIsTwoWritesABitWithTheDataRidingOnTheRisingEdge) {
 }
 
 TEST_F(FramesTest, AReadFrameIsTwoWritesAClockAndSamplesWhileTheClockIsHigh) {
-    const std::uint16_t word = ReadDataWord();
+    const std::uint16_t word = ReadDataWord(link);
     Bytes expected;
     for (int i = 0; i < 16; ++i) {
         expected.insert(expected.end(), {0x0C, 0x0E});
@@ -75,10 +75,10 @@ TEST_F(FramesTest, AReadFrameIsTwoWritesAClockAndSamplesWhileTheClockIsHigh) {
 }
 
 TEST_F(FramesTest, CommandsSendOnlyTheirLowSixBits) {
-    SendCommand(6);
+    SendCommand(link, 6);
     const Bytes six = ports.WritesTo(0x378);
     ports.ClearLog();
-    SendCommand(0x46);
+    SendCommand(link, 0x46);
     EXPECT_EQ(ports.WritesTo(0x378), six);
 }
 
@@ -94,7 +94,7 @@ TEST_F(FramesTest, DataFramesCarryFourteenBitsBetweenStartAndStop) {
     };
     for (const auto& row : rows) {
         ports.ClearLog();
-        SendDataWord(row.word);
+        SendDataWord(link, row.word);
         EXPECT_EQ(LevelsOnTheWire(), row.levels) << std::hex << row.word;
         EXPECT_EQ(ports.Data(0x378), 0x0F) << "frames end with clock and data low";
     }
@@ -122,7 +122,7 @@ TEST_F(FramesTest, ReadFrameDropsTheStartSampleAndPutsTheStopSampleInBit14) {
                 return static_cast<std::uint8_t>(level ? 0x00 : 0x40);
             },
             0x0F);
-        EXPECT_EQ(ReadDataWord(), row.result);
+        EXPECT_EQ(ReadDataWord(link), row.result);
         EXPECT_EQ(next, 16u);
     }
 }
@@ -143,13 +143,13 @@ TEST_F(FramesTest, WaitsRunFromTheLastEdgeAndCostNothingWhereThePortIsSlowerThan
     for (const auto& row : rows) {
         ScopedVirtualDelays clock;
         SlowPort slow(ports, clock.clock(), row.costNs);
-        InstalledLink link(slow, 0x378);
+        ProgrammerLink link(slow, clock.clock(), 0x378);
         for (int i = 0; i < 3; ++i) {
-            SendCommand(ReadData);  // the link judges the port by its first writes
+            SendCommand(link, ReadData);  // the link judges the port by its first writes
         }
         const std::int64_t waitedBefore = clock.clock().WaitedUntilNs();
         const std::int64_t start = clock.clock().Now();
-        SendCommand(ReadData);
+        SendCommand(link, ReadData);
         EXPECT_EQ(clock.clock().WaitedUntilNs() - waitedBefore, row.waitedNs) << row.costNs;
         EXPECT_EQ(clock.clock().Now() - start, row.waitedNs + 12 * row.costNs) << row.costNs;
         EXPECT_EQ(clock.clock().BusyWaitIterations(), 0);
@@ -175,12 +175,12 @@ TEST_F(FramesTest, ASlowStartDoesNotPassForASlowPort) {
         int slowWrites = 20;
     };
     SlowStart port(ports, delays.clock());
-    InstalledLink link(port, 0x378);
+    ProgrammerLink link(port, delays.clock(), 0x378);
     for (int i = 0; i < 4; ++i) {
-        SendCommand(ReadData);
+        SendCommand(link, ReadData);
     }
     const std::int64_t start = delays.clock().Now();
-    SendCommand(ReadData);
+    SendCommand(link, ReadData);
     EXPECT_EQ(delays.clock().Now() - start, 2'100);
 }
 

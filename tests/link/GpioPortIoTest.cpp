@@ -109,9 +109,9 @@ protected:
 TEST_F(GpioPortIoTest, RequestsItsLinesOnceAtRestAndFindsTheBoardThroughThem) {
     {
         GpioPortIo io("/dev/gpiochip0", map, &gpiod);
-        InstalledLink link(io);
-        link->SetBits(BitsOf(map, PortKind::Gpio));
-        const BoardSearch search = ProbePort(io.Ports().front(), 0xFFFF);
+        ProgrammerLink link(io, delays.clock());
+        link.SetBits(BitsOf(map, PortKind::Gpio));
+        const BoardSearch search = ProbePort(link, io.Ports().front(), 0xFFFF);
         ASSERT_TRUE(search.board.has_value()) << DescribeProbes(search).front();
         EXPECT_EQ(PortPlace(*search.board), "gpiochip0 (/dev/gpiochip0)");
         EXPECT_EQ(gpiod.opened, "/dev/gpiochip0");

@@ -86,27 +86,27 @@ TEST(PinMapTest, TheLinkDrivesABoardWiredAnyWayItsMapSays) {
         ScopedVirtualDelays delays;
         SimulatedBoard board([&delays] { return delays.clock().Now(); }, 0x378, map);
         board.Insert(SimulatedChip::Factory(1, 0x5A));
-        InstalledLink link(board);
-        link->SetBits(BitsOf(map, PortKind::Parallel));
-        ASSERT_EQ(SearchForBoard(0xFFFF).code, 1) << text;
+        ProgrammerLink link(board, delays.clock());
+        link.SetBits(BitsOf(map, PortKind::Parallel));
+        ASSERT_EQ(SearchForBoard(link, 0xFFFF).code, 1) << text;
         {
-            PoweredChip powered(Core12, StartAt::AddressZero);
+            PoweredChip powered(link, Core12, StartAt::AddressZero);
             EXPECT_TRUE(board.InProgramMode()) << text;
-            EXPECT_TRUE(link->Powered()) << text;
-            SendCommand(LoadData);
-            SendDataWord(0x0A5F);
-            SendCommand(BeginProgramming);
-            Pause(1);
-            SendCommand(EndProgramming);
-            SendCommand(ReadData);
-            EXPECT_EQ(ReadDataWord() & 0x0FFF, 0x0A5F) << text;
+            EXPECT_TRUE(link.Powered()) << text;
+            SendCommand(link, LoadData);
+            SendDataWord(link, 0x0A5F);
+            SendCommand(link, BeginProgramming);
+            link.Pause(1);
+            SendCommand(link, EndProgramming);
+            SendCommand(link, ReadData);
+            EXPECT_EQ(ReadDataWord(link) & 0x0FFF, 0x0A5F) << text;
         }
         EXPECT_FALSE(board.SupplyA() || board.SupplyB()) << text;
-        EXPECT_FALSE(link->Powered()) << text;
+        EXPECT_FALSE(link.Powered()) << text;
         EXPECT_TRUE(board.Errors().empty()) << text << ": " << board.Errors().front();
 
-        link->SetBits(PortBits{});
-        EXPECT_EQ(SearchForBoard(0xFFFF).code, 0xFFFF) << text << " found on the wrong map";
+        link.SetBits(PortBits{});
+        EXPECT_EQ(SearchForBoard(link, 0xFFFF).code, 0xFFFF) << text << " found on the wrong map";
     }
 }
 

@@ -28,7 +28,7 @@ protected:
 // Times are rounded to 100 ns units from the start; a second change of one signal within a unit
 // goes one unit on, and times only grow. Levels are at the chip: D0 and D1 are inverted.
 TEST_F(VcdTraceTest, ChangesAreStampedIn100NsUnits) {
-    trace.Start(keep, 0x378, "test");
+    trace.Start(keep, 0x378, BitsOf(DefaultPinMap(PortKind::Parallel), PortKind::Parallel), "test");
     Write(5000, 0x03);  // data and clock low
     Write(5049, 0x07);  // switch A on, still unit 0
     Write(5150, 0x06);  // data released: 151 ns rounds to 2
@@ -53,7 +53,7 @@ TEST_F(VcdTraceTest, AFailedWriteStopsTheRecording) {
             taken += size;
             return taken < 100'000;
         },
-        0x378, "test");
+        0x378, BitsOf(DefaultPinMap(PortKind::Parallel), PortKind::Parallel), "test");
     for (int k = 0; k < 100'000; ++k) {
         Write(now + 1000, static_cast<std::uint8_t>(k & 0x0F));
     }

@@ -8,6 +8,7 @@
 #include "app/WindowPlacement.h"
 #include "link/ProgrammerLink.h"
 #include "sim/SimulatedBoard.h"
+#include "sim/VirtualDelays.h"
 #include "simulator/SimProgrammerApp.h"
 #include "simulator/SocketFile.h"
 #include "simulator/VirtualSocketWindow.h"
@@ -87,13 +88,14 @@ TEST_F(SimProgrammerAppTest, WithoutAReadableFileTheSocketHoldsANewBlank508) {
 
 TEST_F(SimProgrammerAppTest, TheProgrammerFindsTheBoardAndTheSocketWindowOpensBesideIt) {
     OpenSimProgrammerApp app(SocketPath());
-    InstalledLink port(app.Board());
+    VirtualDelays clock;
+    ProgrammerLink link(app.Board(), clock);
     ScriptedDesktop desktop;
     const QString settings = folder.filePath(QStringLiteral("Chipsmith.ini"));
     QFile file(settings);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("000") == 3);
     file.close();
-    CProgrammerDlg dialog(desktop, settings);
+    CProgrammerDlg dialog(link, desktop, settings);
     EXPECT_EQ(dialog.PortNumber, 1);
     app.DialogCreated(dialog);
     dialog.show();

@@ -2,12 +2,12 @@
 
 #include <cstdint>
 
-#include "link/PortIo.h"
+#include "link/PortWrapper.h"
 
 // A port backend that passes every access on to another, except for one fault injected at access
 // number `at` (from 1, reads and writes counted together), as a long cable, a loose plug or a
 // driver that went away would.
-class FaultyPort final : public PortIo {
+class FaultyPort final : public PortWrapper {
 public:
     enum class Fault {
         None,
@@ -18,7 +18,8 @@ public:
         LostWritesFromHere,  // no write from `at` on reaches the board: the cable pulled
     };
 
-    FaultyPort(PortIo& inner, Fault fault, long at) : inner_(inner), fault_(fault), at_(at) {}
+    FaultyPort(PortIo& inner, Fault fault, long at)
+        : PortWrapper(inner), inner_(inner), fault_(fault), at_(at) {}
 
     std::uint8_t In(std::uint16_t address) override {
         const bool hit = ++accesses_ == at_;

@@ -4,15 +4,15 @@
 #include <functional>
 #include <utility>
 
-#include "link/PortIo.h"
+#include "link/PortWrapper.h"
 
 // Another port's accesses, passed through and counted; `hook` runs at access number `at` (from 1,
 // -1 never), before the access: the test acts while a chip operation holds the thread, as a
 // screen reader's "press", a signal or a failing driver would.
-class HookedPort final : public PortIo {
+class HookedPort final : public PortWrapper {
 public:
     HookedPort(PortIo& inner, long at, std::function<void()> hook)
-        : inner_(inner), at_(at), hook_(std::move(hook)) {}
+        : PortWrapper(inner), inner_(inner), at_(at), hook_(std::move(hook)) {}
     std::uint8_t In(std::uint16_t address) override {
         Count();
         return inner_.In(address);
