@@ -44,7 +44,7 @@ PortIo& CProgrammerApp::Port() {
 
 void CProgrammerApp::DialogCreated(CProgrammerDlg&) {}
 
-bool CProgrammerApp::ApplyChosenPort(PortIo& io) {
+bool CProgrammerApp::ApplyChosenPort(ProgrammerLink& board) {
     if (chosenPort_.isEmpty()) {
         return true;
     }
@@ -56,15 +56,15 @@ bool CProgrammerApp::ApplyChosenPort(PortIo& io) {
             "not a port; give /dev/parportN, lpt1, lpt2, lpt3, an I/O base like 0x378 or "
             "gpio:/dev/gpiochipN";
     } else if (choice->kind != PortChoice::Kind::Auto) {
-        port = ResolvePort(*choice, io, why);
+        port = ResolvePort(*choice, board.Io(), why);
     }
     if (!why.empty()) {
         // Only the port the user named may be touched; the status line's tooltip says why
         // none was, and detection prints the same line on standard error.
-        RefusePortChoice("--port " + chosenPort_.toStdString() + ": " + why);
+        board.RefusePortChoice("--port " + chosenPort_.toStdString() + ": " + why);
         return false;
     }
-    ChoosePort(port);
+    board.ChoosePort(port);
     return true;
 }
 
@@ -95,7 +95,7 @@ int CProgrammerApp::RunMainDialog() {
     ProgrammerLink board(Port(), clock);
     const std::optional<PortChoice> choice = ParsePortChoice(chosenPort_.toStdString());
     board.SetPins(pins_, choice ? PinsOf(*choice) : PortKind::Parallel);
-    ApplyChosenPort(Port());
+    ApplyChosenPort(board);
     PowerDownOnTerminate(board);
     // However the run ends, the handler must not reach for a board that is gone.
     struct Forget {
@@ -113,6 +113,5 @@ int CProgrammerApp::RunMainDialog() {
         return CProgrammerDlg::InterruptedResult;
     }
     const int result = dialog.exec();
-    ChoosePort(std::nullopt);
     return result == CProgrammerDlg::InterruptedResult ? result : 0;
 }

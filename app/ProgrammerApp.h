@@ -7,6 +7,7 @@
 
 class CProgrammerDlg;
 class PortIo;
+class ProgrammerLink;
 
 // The application object: builds the main dialog over the port, runs it and ends.
 class CProgrammerApp {
@@ -31,7 +32,7 @@ protected:
 private:
     // Resolves --port against the backend; false, with a message on standard error, when the
     // port named is not one the machine has.
-    bool ApplyChosenPort(PortIo& io);
+    bool ApplyChosenPort(ProgrammerLink& board);
 
     std::unique_ptr<PortIo> port_;
     QString chosenPort_;

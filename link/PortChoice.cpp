@@ -4,11 +4,9 @@
 #include <cctype>
 
 #include "link/GpioPortIo.h"
+#include "link/ProgrammerLink.h"
 
 namespace {
-
-std::optional<PortInfo> chosen;
-std::string refused;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -89,19 +87,10 @@ std::optional<PortInfo> ResolvePort(const PortChoice& choice, PortIo& io, std::s
     return std::nullopt;
 }
 
-void ChoosePort(std::optional<PortInfo> port) {
-    chosen = std::move(port);
-    refused.clear();
-}
-
-void RefusePortChoice(std::string why) {
-    chosen.reset();
-    refused = std::move(why);
-}
-
 BoardSearch FindBoard(ProgrammerLink& board, int notFound) {
-    if (!refused.empty()) {
-        return BoardSearch{notFound, std::nullopt, {}, refused};
+    if (!board.RefusedChoice().empty()) {
+        return BoardSearch{notFound, std::nullopt, {}, board.RefusedChoice()};
     }
-    return chosen ? ProbePort(board, *chosen, notFound) : SearchForBoard(board, notFound);
+    return board.ChosenPort() ? ProbePort(board, *board.ChosenPort(), notFound)
+                              : SearchForBoard(board, notFound);
 }

@@ -33,10 +33,6 @@ std::optional<PortChoice> ParsePortChoice(const std::string& text);
 // when a device is chosen that the backend does not list (then `why` says so).
 std::optional<PortInfo> ResolvePort(const PortChoice& choice, PortIo& io, std::string& why);
 
-// The port chosen outright for this run, or none: then FindBoard searches.
-void ChoosePort(std::optional<PortInfo> port);
-// The user chose a port that cannot be used (`why`): FindBoard touches no port at all and reports
-// that reason, rather than searching and perhaps driving a printer or another board.
-void RefusePortChoice(std::string why);
-// How the program looks for its board: the chosen port alone, or SearchForBoard.
+// How the program looks for its board: the port chosen for it alone, none at all when the choice
+// was refused (ProgrammerLink::ChoosePort), or SearchForBoard.
 BoardSearch FindBoard(ProgrammerLink& board, int notFound);

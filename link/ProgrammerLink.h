@@ -36,6 +36,8 @@
 // board sends the batch before it waits on its own clock, so a pulse is never shorter than asked.
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "link/Delays.h"
 #include "link/PinMap.h"
@@ -77,6 +79,21 @@ public:
     }
     const PinMap& Pins() const { return pins_; }
     PortKind PinKind() const { return pinKind_; }
+
+    // The port the user chose for this board: FindBoard (PortChoice.h) probes it alone; none,
+    // and it searches.
+    void ChoosePort(std::optional<PortInfo> port) {
+        chosen_ = std::move(port);
+        refusedChoice_.clear();
+    }
+    // The user chose a port that cannot be used (`why`): FindBoard touches no port at all and
+    // reports that reason, rather than searching and perhaps driving a printer or another board.
+    void RefusePortChoice(std::string why) {
+        chosen_.reset();
+        refusedChoice_ = std::move(why);
+    }
+    const std::optional<PortInfo>& ChosenPort() const { return chosen_; }
+    const std::string& RefusedChoice() const { return refusedChoice_; }
 
     PortIo& Io() const { return *io_; }
     std::uint16_t DataPort() const { return dataPort_; }
@@ -135,6 +152,8 @@ private:
     auto Guarded(Call&& call) -> decltype(call());
 
     PortIo* io_;
+    std::optional<PortInfo> chosen_;
+    std::string refusedChoice_;
     Delays* clock_;
     PortBits bits_;
     PinMap pins_ = DefaultPinMap(PortKind::Parallel);

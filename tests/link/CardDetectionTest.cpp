@@ -240,7 +240,7 @@ TEST_F(CardDetectionTest, AChosenPortThatCannotBeUsedLeavesEveryOtherPortAlone) 
         if (choice && choice->kind == PortChoice::Kind::Device) {
             EXPECT_FALSE(ResolvePort(*choice, io, why));
         }
-        RefusePortChoice(std::string("--port ") + name + ": " + why);
+        link.RefusePortChoice(std::string("--port ") + name + ": " + why);
         const BoardSearch search = FindBoard(link, 0xFFFF);
         EXPECT_EQ(search.code, 0xFFFF);
         EXPECT_FALSE(search.board);
@@ -249,7 +249,7 @@ TEST_F(CardDetectionTest, AChosenPortThatCannotBeUsedLeavesEveryOtherPortAlone) 
         ASSERT_FALSE(DescribeProbes(search).empty());
         EXPECT_EQ(DescribeProbes(search)[0].rfind(std::string("--port ") + name, 0), 0u);
     }
-    ChoosePort(std::nullopt);  // back to the search
+    link.ChoosePort(std::nullopt);  // back to the search
     EXPECT_EQ(FindBoard(link, 0xFFFF).code, 1);
     EXPECT_TRUE(lpt1.opened);
 }
