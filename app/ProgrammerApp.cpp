@@ -11,6 +11,7 @@
 #include "app/StopSignals.h"
 #include "chip/ChipSession.h"
 #include "chip/Interruption.h"
+#include "link/FtdiPortIo.h"
 #include "link/GpioPortIo.h"
 #include "link/ParportIo.h"
 #include "link/PortChoice.h"
@@ -32,6 +33,9 @@ PortIo& CProgrammerApp::Port() {
             // Only a GPIO chip named on the command line is ever opened: its lines may drive
             // anything.
             port_ = std::make_unique<GpioPortIo>(choice->device, pins_);
+        } else if (choice && choice->kind == PortChoice::Kind::Ftdi) {
+            // Likewise an FTDI adapter: only the one the command line names is claimed.
+            port_ = std::make_unique<FtdiPortIo>(choice->ftdi, pins_);
         } else {
             auto parallel = std::make_unique<ParportIo>();
             parallel->SetBits(BitsOf(pins_, PortKind::Parallel));
@@ -52,8 +56,8 @@ bool CProgrammerApp::ApplyChosenPort(PortIo& io) {
     std::optional<PortInfo> port;
     if (!choice || choice->kind == PortChoice::Kind::Simulated) {
         why =
-            "not a port; give /dev/parportN, lpt1, lpt2, lpt3, an I/O base like 0x378 or "
-            "gpio:/dev/gpiochipN";
+            "not a port; give /dev/parportN, lpt1, lpt2, lpt3, an I/O base like 0x378, "
+            "gpio:/dev/gpiochipN, ftdi, ftdi:SERIAL or ftdi:VID:PID";
     } else if (choice->kind != PortChoice::Kind::Auto) {
         port = ResolvePort(*choice, io, why);
     }

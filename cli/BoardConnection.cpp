@@ -9,6 +9,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/OutputFile.h"
 #include "cli/RunChecks.h"
+#include "link/FtdiPortIo.h"
 #include "link/GpioPortIo.h"
 #include "link/ParportIo.h"
 #include "link/PortChoice.h"
@@ -39,6 +40,11 @@ BoardConnection::BoardConnection(const CliOptions& options, CliEnvironment& envi
         ports_ = environment.openGpio
                      ? environment.openGpio(options.port.device, options.pins)
                      : std::make_unique<GpioPortIo>(options.port.device, options.pins);
+        io = ports_.get();
+    } else if (options.port.kind == PortChoice::Kind::Ftdi) {
+        ports_ = environment.openFtdi
+                     ? environment.openFtdi(options.port.ftdi, options.pins)
+                     : std::make_unique<FtdiPortIo>(options.port.ftdi, options.pins);
         io = ports_.get();
     } else {
         ports_ = environment.openPorts();

@@ -12,6 +12,7 @@
 
 class PortIo;
 struct PinMap;
+struct FtdiChoice;
 
 struct CliEnvironment {
     std::ostream& out;  // results
@@ -29,4 +30,7 @@ struct CliEnvironment {
     // The GPIO chip at this device node with the board's lines where the map says (libgpiod);
     // unset: the real one.
     std::function<std::unique_ptr<PortIo>(const std::string&, const PinMap&)> openGpio = {};
+    // The FTDI adapter chosen, the board's lines where the map says (libftdi1); unset: the real
+    // one.
+    std::function<std::unique_ptr<PortIo>(const FtdiChoice&, const PinMap&)> openFtdi = {};
 };

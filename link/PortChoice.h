@@ -1,12 +1,13 @@
 #pragma once
 
 // Which port the user asked for on the command line: --port auto|lpt1|lpt2|lpt3|0xBASE|
-// /dev/parportN|gpio:/dev/gpiochipN|gpio:gpiochipN|sim.
+// /dev/parportN|gpio:/dev/gpiochipN|gpio:gpiochipN|ftdi|ftdi:SERIAL|ftdi:VID:PID|sim.
 
 #include <optional>
 #include <string>
 
 #include "link/Detection.h"
+#include "link/FtdiPortIo.h"
 #include "link/PinMap.h"
 #include "link/PortIo.h"
 
@@ -17,10 +18,12 @@ struct PortChoice {
         Device,     // the port with this device node
         Simulated,  // the simulated board (chipsmith-cli only)
         Gpio,       // the GPIO chip with this device node
+        Ftdi,       // the FTDI adapter `ftdi` names
     };
     Kind kind = Kind::Auto;
     std::uint16_t base = 0;
     std::string device;
+    FtdiChoice ftdi;
 };
 
 // The kind of pins the chosen port has, for its pin map.
