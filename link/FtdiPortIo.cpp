@@ -179,11 +179,15 @@ void FtdiPortIo::Release() {
     }
     if (open_) {
         // Supplies off before the pins float: the board's switches are off with their inputs low.
-        const std::uint8_t off = static_cast<std::uint8_t>((current_ & ~bits_.Supplies()) |
-                                                           bits_.Levels(0, bits_.Supplies()));
-        std::uint8_t sample = 0;
-        std::string ignored;
-        Transfer(&off, 1, &sample, ignored);
+        // Only in bit-bang mode, where the byte is the pins and not a character on TXD.
+        if (driving_) {
+            const std::uint8_t off = static_cast<std::uint8_t>((current_ & ~bits_.Supplies()) |
+                                                               bits_.Levels(0, bits_.Supplies()));
+            std::uint8_t sample = 0;
+            std::string ignored;
+            Transfer(&off, 1, &sample, ignored);
+            driving_ = false;
+        }
         calls_->SetBitmode(context_, 0, BITMODE_RESET);
         calls_->Close(context_);
         open_ = false;
@@ -206,8 +210,8 @@ void FtdiPortIo::Claim() {
     if (vendor == 0) {
         std::vector<FtdiAdapter> found;
         if (calls_->FindAll(context_, found) < 0) {
-            Refuse(PortProblem::Refused,
-                   "cannot list the USB devices: " + calls_->Error(context_), {});
+            Refuse(PortProblem::Refused, "cannot list the USB devices: " + calls_->Error(context_),
+                   {});
             return;
         }
         auto match = found.begin();
@@ -258,8 +262,7 @@ void FtdiPortIo::Claim() {
     const ChipFacts facts = FactsOf(calls_->ChipType(context_));
     name_ = serial.empty() ? facts.name : std::string(facts.name) + " " + serial;
     if (facts.chunk == 0) {
-        Refuse(PortProblem::Refused,
-               "the " + name_ + " has no synchronous bit-bang mode",
+        Refuse(PortProblem::Refused, "the " + name_ + " has no synchronous bit-bang mode",
                "use an FT232R, FT232H or FT2232 adapter");
         return;
     }
@@ -271,6 +274,7 @@ void FtdiPortIo::Claim() {
                {});
         return;
     }
+    driving_ = true;
     // The pins at rest, and the first sample of them.
     std::string why;
     if (!Transfer(&current_, 1, &sampled_, why)) {
@@ -295,8 +299,8 @@ bool FtdiPortIo::Transfer(const std::uint8_t* bytes, int count, std::uint8_t* sa
         ++transfers_;
         if (written != size) {
             why = written < 0 ? calls_->Error(context_)
-                              : "wrote " + std::to_string(written) + " of " +
-                                    std::to_string(size) + " bytes";
+                              : "wrote " + std::to_string(written) + " of " + std::to_string(size) +
+                                    " bytes";
             return false;
         }
         // Synchronous mode sends one sample for every byte written; all must come back before

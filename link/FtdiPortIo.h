@@ -117,6 +117,7 @@ private:
     bool tried_ = false;
     ftdi_context* context_ = nullptr;
     bool open_ = false;
+    bool driving_ = false;  // in bit-bang mode
     std::string name_;
     int chunk_ = 256;
     PortStatus status_;
