@@ -4,6 +4,7 @@
 #include "chip/ChipTable.h"
 #include "link/Detection.h"
 #include "link/FtdiPortIo.h"
+#include "link/PortChoice.h"
 #include "link/ProgrammerLink.h"
 #include "link/ProgrammerPort.h"
 #include "sim/VirtualDelays.h"
@@ -23,6 +24,38 @@ protected:
     ScopedVirtualDelays delays;
     FakeFtdi adapter{delays.clock(), map};
 };
+
+TEST(FtdiPortChoiceTest, TheAdapterIsNamedFirstBySerialOrByUsbIds) {
+    const struct {
+        const char* text;
+        bool valid;
+        const char* serial;
+        int vendor;
+        int product;
+    } rows[] = {
+        {"ftdi", true, "", 0, 0},
+        {"FTDI:A6008xyz", true, "A6008xyz", 0, 0},
+        {"ftdi:0403:6014", true, "", 0x0403, 0x6014},
+        {"ftdi:403:6FFF", true, "", 0x0403, 0x6FFF},
+        {"ftdi:", false, "", 0, 0},
+        {"ftdi:0403:", false, "", 0, 0},
+        {"ftdi:0403:60010", false, "", 0, 0},
+        {"ftdi:0:6001", false, "", 0, 0},
+        {"ftdi:xy:6001", false, "", 0, 0},
+    };
+    for (const auto& row : rows) {
+        const std::optional<PortChoice> choice = ParsePortChoice(row.text);
+        ASSERT_EQ(choice.has_value(), row.valid) << row.text;
+        if (!row.valid) {
+            continue;
+        }
+        EXPECT_EQ(choice->kind, PortChoice::Kind::Ftdi) << row.text;
+        EXPECT_EQ(PinsOf(*choice), PortKind::Ftdi);
+        EXPECT_EQ(choice->ftdi.serial, row.serial) << row.text;
+        EXPECT_EQ(choice->ftdi.vendor, row.vendor) << row.text;
+        EXPECT_EQ(choice->ftdi.product, row.product) << row.text;
+    }
+}
 
 TEST_F(FtdiPortIoTest, ClaimsAtRestInSynchronousModeAndGivesBackWithSuppliesOff) {
     {

@@ -19,7 +19,9 @@
 class FakeFtdi : public FtdiCalls {
 public:
     FakeFtdi(VirtualDelays& clock, const PinMap& pins)
-        : clock_(clock), pins_(pins), board_([&clock] { return clock.Now(); }, FtdiPortIo::Base, pins) {}
+        : clock_(clock),
+          pins_(pins),
+          board_([&clock] { return clock.Now(); }, FtdiPortIo::Base, pins) {}
 
     SimulatedBoard& Board() { return board_; }
 
