@@ -56,8 +56,8 @@ const std::string BusyFix =
     "close the program that uses it; if the kernel's serial driver keeps it, run sudo rmmod "
     "ftdi_sio (or unbind the adapter from ftdi_sio in /sys/bus/usb/drivers/ftdi_sio)";
 const std::string PermissionFix =
-    "install the package's udev rule (60-chipsmith-ftdi.rules in /lib/udev/rules.d), then "
-    "unplug the adapter and plug it in again, or run as root";
+    "install the package's udev rule (60-chipsmith-ftdi.rules), then unplug the adapter and plug "
+    "it in again; or run as root";
 
 }  // namespace
 
