@@ -12,6 +12,7 @@
 #include "chip/ChipSession.h"
 #include "chip/Interruption.h"
 #include "link/FtdiPortIo.h"
+#include "link/FtdiSearch.h"
 #include "link/GpioPortIo.h"
 #include "link/ParportIo.h"
 #include "link/PortChoice.h"
@@ -97,6 +98,16 @@ int CProgrammerApp::RunMainDialog() {
     const std::optional<PortChoice> choice = ParsePortChoice(chosenPort_.toStdString());
     link->SetPins(pins_, choice ? PinsOf(*choice) : PortKind::Parallel);
     ApplyChosenPort(Port());
+    // Without a port named, the search goes on to the FTDI adapters attached, on their own map.
+    std::optional<FtdiSearch> adapters;
+    if (chosenPort_.isEmpty()) {
+        adapters.emplace(*link, DefaultPinMap(PortKind::Ftdi));
+        SearchFtdiToo(&*adapters);
+    }
+    // Forgotten on every way out, before the search itself goes.
+    struct ForgetAdapters {
+        ~ForgetAdapters() { SearchFtdiToo(nullptr); }
+    } forget;
     PowerDownOnTerminate();
     QtDesktop desktop;
     CProgrammerDlg dialog(desktop, SettingsFilePath());

@@ -10,6 +10,7 @@
 #include "cli/OutputFile.h"
 #include "cli/RunChecks.h"
 #include "link/FtdiPortIo.h"
+#include "link/FtdiSearch.h"
 #include "link/GpioPortIo.h"
 #include "link/ParportIo.h"
 #include "link/PortChoice.h"
@@ -42,9 +43,7 @@ BoardConnection::BoardConnection(const CliOptions& options, CliEnvironment& envi
                      : std::make_unique<GpioPortIo>(options.port.device, options.pins);
         io = ports_.get();
     } else if (options.port.kind == PortChoice::Kind::Ftdi) {
-        ports_ = environment.openFtdi
-                     ? environment.openFtdi(options.port.ftdi, options.pins)
-                     : std::make_unique<FtdiPortIo>(options.port.ftdi, options.pins);
+        ports_ = std::make_unique<FtdiPortIo>(options.port.ftdi, options.pins, environment.ftdi);
         io = ports_.get();
     } else {
         ports_ = environment.openPorts();
@@ -66,7 +65,14 @@ BoardConnection::~BoardConnection() = default;
 bool BoardConnection::Find(std::vector<std::string>& why) {
     BoardSearch search;
     const PortChoice& choice = options_.port;
-    if (choice.kind == PortChoice::Kind::Auto || choice.kind == PortChoice::Kind::Simulated) {
+    if (choice.kind == PortChoice::Kind::Auto) {
+        // Then the FTDI adapters attached, on their own map (--pins is the parallel port's).
+        if (!adapters_) {
+            adapters_ = std::make_unique<FtdiSearch>(**link_, DefaultPinMap(PortKind::Ftdi),
+                                                     environment_.ftdi);
+        }
+        search = adapters_->Search(NotFound);
+    } else if (choice.kind == PortChoice::Kind::Simulated) {
         search = SearchForBoard(NotFound);
     } else {
         std::string unknown;

@@ -12,7 +12,7 @@
 
 class PortIo;
 struct PinMap;
-struct FtdiChoice;
+class FtdiCalls;
 
 struct CliEnvironment {
     std::ostream& out;  // results
@@ -30,7 +30,7 @@ struct CliEnvironment {
     // The GPIO chip at this device node with the board's lines where the map says (libgpiod);
     // unset: the real one.
     std::function<std::unique_ptr<PortIo>(const std::string&, const PinMap&)> openGpio = {};
-    // The FTDI adapter chosen, the board's lines where the map says (libftdi1); unset: the real
-    // one.
-    std::function<std::unique_ptr<PortIo>(const FtdiChoice&, const PinMap&)> openFtdi = {};
+    // libftdi1, for the FTDI adapters (chosen, or searched when no port is); nullptr: the real
+    // library.
+    FtdiCalls* ftdi = nullptr;
 };

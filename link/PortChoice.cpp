@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cctype>
 
+#include "link/FtdiSearch.h"
 #include "link/GpioPortIo.h"
 
 namespace {
 
 std::optional<PortInfo> chosen;
 std::string refused;
+FtdiSearch* adapters = nullptr;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -153,5 +155,12 @@ BoardSearch FindBoard(int notFound) {
     if (!refused.empty()) {
         return BoardSearch{notFound, std::nullopt, {}, refused};
     }
-    return chosen ? ProbePort(*chosen, notFound) : SearchForBoard(notFound);
+    if (chosen) {
+        return ProbePort(*chosen, notFound);
+    }
+    return adapters != nullptr ? adapters->Search(notFound) : SearchForBoard(notFound);
+}
+
+void SearchFtdiToo(FtdiSearch* search) {
+    adapters = search;
 }

@@ -41,5 +41,8 @@ void ChoosePort(std::optional<PortInfo> port);
 // The user chose a port that cannot be used (`why`): FindBoard touches no port at all and reports
 // that reason, rather than searching and perhaps driving a printer or another board.
 void RefusePortChoice(std::string why);
-// How the program looks for its board: the chosen port alone, or SearchForBoard.
+// How the program looks for its board: the chosen port alone, or SearchForBoard (then the FTDI
+// adapters, once a search of them is given here; nullptr: none).
 BoardSearch FindBoard(int notFound);
+class FtdiSearch;
+void SearchFtdiToo(FtdiSearch* search);
