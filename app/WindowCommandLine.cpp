@@ -26,8 +26,9 @@ WindowCommandLine ParseWindowCommandLine(const QStringList& arguments, const QSt
         QStringLiteral("Use only this port: /dev/parportN, lpt1, lpt2, lpt3, an I/O base like "
                        "0x378, a GPIO chip like gpio:/dev/gpiochip0, or an FTDI USB adapter: "
                        "ftdi, ftdi:SERIAL or ftdi:VID:PID (default: look for the "
-                       "board on LPT2, LPT1, LPT3, then on every other parallel port; GPIO chips "
-                       "only when named). A port that cannot be used is reported, and no other "
+                       "board on LPT2, LPT1, LPT3, then on every other parallel port, then on the "
+                       "FTDI adapters attached; GPIO chips only when named). A port that cannot be "
+                       "used is reported, and no other "
                        "is touched."),
         QStringLiteral("port"));
     const QCommandLineOption pins(

@@ -121,7 +121,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                                   QStringLiteral("chip"));
     const QCommandLineOption port(
         {QStringLiteral("p"), QStringLiteral("port")},
-        QStringLiteral("The port: auto (default: LPT2, LPT1, LPT3, then other ports), lpt1, lpt2, "
+        QStringLiteral("The port: auto (default: LPT2, LPT1, LPT3, then other ports, then FTDI "
+                       "adapters), lpt1, lpt2, "
                        "lpt3, 0x278, 0x378, 0x3bc (any I/O base), /dev/parportN, "
                        "gpio:/dev/gpiochipN (a GPIO chip, tried only when named), ftdi (the "
                        "first FTDI USB adapter), ftdi:SERIAL, ftdi:VID:PID (hex), or sim (the "
