@@ -1,5 +1,7 @@
 #include "link/FtdiPortIo.h"
 
+#include "link/Delays.h"
+
 #include <ftdi.h>
 #include <libusb.h>
 
@@ -343,8 +345,17 @@ void FtdiPortIo::Out(std::uint16_t address, std::uint8_t value) {
     if (address != Base || !Claimed()) {
         return;
     }
+    // A caller that waits on its own clock between two writes (not through QueueWait) still gets
+    // that wait: the lines hold as long on the adapter. Not across a flush: the adapter held
+    // them while the host waited.
+    const std::int64_t now = ClockNow();
+    if (!queue_.empty() && now > lastOutAt_) {
+        queue_.insert(queue_.end(), static_cast<std::size_t>((now - lastOutAt_) / BytePeriodNs),
+                      current_);
+    }
     current_ = value;
     queue_.push_back(value);
+    lastOutAt_ = ClockNow();
 }
 
 void FtdiPortIo::QueueWait(std::int64_t nanoseconds) {
@@ -395,6 +406,7 @@ void FtdiPortIo::Flush() {
         }
         sampled_ = samples.back();
         queue_.clear();
+        lastOutAt_ = ClockNow();
     }
     if (pending_.empty()) {
         return;

@@ -61,8 +61,9 @@ struct FtdiChoice {
 // queued, a wait becomes the last byte repeated at the adapter's byte rate (the adapter's clock
 // times it, not the host's), and a read is one more byte whose sample is the answer. The adapter
 // samples its pins just before it puts each byte out, so that byte's sample shows the lines as the
-// byte before left them. The queue goes out in chunks the adapter's receive buffer can hold, each
-// read back in full before the next is written.
+// byte before left them. A caller that waits on the installed clock between two writes instead
+// gets the same: the wait goes into the queue as it does for QueueWait. The queue goes out in
+// chunks the adapter's receive buffer can hold, each read back in full before the next is written.
 //
 // The adapter is claimed on first use (outputs at rest: supplies off, data and clock low) and
 // given back, the supplies switched off first, when the backend ends and on every failure. An
@@ -137,4 +138,5 @@ private:
     std::vector<std::uint8_t> answers_;
     std::uint64_t firstAnswer_ = 0;
     std::int64_t transfers_ = 0;
+    std::int64_t lastOutAt_ = 0;  // on the installed clock
 };

@@ -94,6 +94,17 @@ TEST_F(FtdiPortIoTest, AWaitIsTheLastByteRepeatedForAtLeastThatLong) {
                   static_cast<long>(row.bytes))
             << row.waitNs;
     }
+    // A wait on the program's own clock between two writes is held on the adapter too, but not
+    // one after the batch went out: the adapter held the lines meanwhile.
+    FtdiPortIo timed({}, map, &adapter);
+    timed.In(Data);
+    delays.clock().Advance(50'000);
+    timed.Out(Data, 0x07);
+    delays.clock().Advance(5'500);
+    timed.Out(Data, 0x03);
+    adapter.written.clear();
+    timed.Flush();
+    EXPECT_EQ(adapter.written.size(), 7u) << "0x07 held 5 us more, then 0x03";
     // A batch's first wait cannot count on a byte before it.
     FtdiPortIo io({}, map, &adapter);
     io.In(Data);
