@@ -3,6 +3,7 @@
 #include "chip/ChipReads.h"
 #include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
+#include "chip/ProgrammingAlgorithm.h"
 #include "link/Detection.h"
 #include "link/FtdiPortIo.h"
 #include "link/PortChoice.h"
@@ -280,6 +281,33 @@ TEST_F(FtdiPortIoTest, AWholeChipIsReadThroughTheAdapter) {
     EXPECT_TRUE(adapter.Board().Errors().empty()) << adapter.Board().Errors().front();
     std::printf(
         "12C672 read: %lld transfers, %zu bytes, %.1f ms at the adapter's rate\n",
+        static_cast<long long>(adapter.transfers - transfers), adapter.written.size() - bytes,
+        static_cast<double>(adapter.written.size() - bytes) * FtdiPortIo::BytePeriodNs / 1e6);
+}
+
+// The chip maker's algorithm through the adapter: its pulses, timed by the program's clock, reach
+// the chip as long as they were meant to (the simulated chip refuses short ones).
+TEST_F(FtdiPortIoTest, AChipIsProgrammedFastThroughTheAdapter) {
+    const ChipInfo& chip = *FindChip(4);
+    adapter.Board().Insert(SimulatedChip::Factory(4, 0x5A));
+    FtdiPortIo io({}, map, &adapter);
+    InstalledLink link(io);
+    link->SetPins(map, PortKind::Ftdi);
+    ASSERT_TRUE(ProbePort(io.Ports().front(), 0xFFFF).board.has_value());
+    adapter.Board().ClearRecords();
+    std::vector<std::uint32_t> image(static_cast<std::size_t>(chip.memoryWords) + 16, 0x3FFF);
+    for (int i = 0; i < chip.memoryWords - 1; ++i) {
+        image[static_cast<std::size_t>(i)] = 0x0123u + static_cast<std::uint32_t>(i % 7);
+    }
+    const std::int64_t transfers = adapter.transfers;
+    const std::size_t bytes = adapter.written.size();
+    const ProgramResult result =
+        ProgramChip(chip, Algorithm::Fast, image.data(), true, false, [](int) {});
+    EXPECT_EQ(result.errors, 0);
+    EXPECT_EQ(adapter.Board().Chip()->Word(100), 0x0123 + 100 % 7);
+    EXPECT_TRUE(adapter.Board().Errors().empty()) << adapter.Board().Errors().front();
+    std::printf(
+        "12C672 --fast program: %lld transfers, %zu bytes, %.1f ms at the adapter's rate\n",
         static_cast<long long>(adapter.transfers - transfers), adapter.written.size() - bytes,
         static_cast<double>(adapter.written.size() - bytes) * FtdiPortIo::BytePeriodNs / 1e6);
 }
