@@ -11,6 +11,8 @@
 #include "app/StopSignals.h"
 #include "chip/ChipSession.h"
 #include "chip/Interruption.h"
+#include "link/FtdiPortIo.h"
+#include "link/FtdiSearch.h"
 #include "link/GpioPortIo.h"
 #include "link/ParportIo.h"
 #include "link/PortChoice.h"
@@ -33,6 +35,9 @@ PortIo& CProgrammerApp::Port() {
             // Only a GPIO chip named on the command line is ever opened: its lines may drive
             // anything.
             port_ = std::make_unique<GpioPortIo>(choice->device, pins_);
+        } else if (choice && choice->kind == PortChoice::Kind::Ftdi) {
+            // Likewise an FTDI adapter: only the one the command line names is claimed.
+            port_ = std::make_unique<FtdiPortIo>(choice->ftdi, pins_);
         } else {
             auto parallel = std::make_unique<ParportIo>();
             parallel->SetBits(BitsOf(pins_, PortKind::Parallel));
@@ -53,8 +58,8 @@ bool CProgrammerApp::ApplyChosenPort(ProgrammerLink& board) {
     std::optional<PortInfo> port;
     if (!choice || choice->kind == PortChoice::Kind::Simulated) {
         why =
-            "not a port; give /dev/parportN, lpt1, lpt2, lpt3, an I/O base like 0x378 or "
-            "gpio:/dev/gpiochipN";
+            "not a port; give /dev/parportN, lpt1, lpt2, lpt3, an I/O base like 0x378, "
+            "gpio:/dev/gpiochipN, ftdi, ftdi:SERIAL or ftdi:VID:PID";
     } else if (choice->kind != PortChoice::Kind::Auto) {
         port = ResolvePort(*choice, board.Io(), why);
     }
@@ -96,11 +101,21 @@ int CProgrammerApp::RunMainDialog() {
     const std::optional<PortChoice> choice = ParsePortChoice(chosenPort_.toStdString());
     board.SetPins(pins_, choice ? PinsOf(*choice) : PortKind::Parallel);
     ApplyChosenPort(board);
+    // Without a port named, the search goes on to the FTDI adapters attached, on their own map.
+    std::optional<FtdiSearch> adapters;
+    if (chosenPort_.isEmpty()) {
+        adapters.emplace(board, DefaultPinMap(PortKind::Ftdi));
+        board.SearchWith(&*adapters);
+    }
     PowerDownOnTerminate(board);
-    // However the run ends, the handler must not reach for a board that is gone.
+    // However the run ends, the handler must not reach for a board that is gone, nor the board
+    // for a search that is gone.
     struct Forget {
-        const ProgrammerLink& board;
-        ~Forget() { ForgetOnTerminate(board); }
+        ProgrammerLink& board;
+        ~Forget() {
+            board.SearchWith(nullptr);
+            ForgetOnTerminate(board);
+        }
     } forget{board};
     QtDesktop desktop;
     CProgrammerDlg dialog(board, desktop, SettingsFilePath());

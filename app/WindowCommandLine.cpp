@@ -24,16 +24,19 @@ WindowCommandLine ParseWindowCommandLine(const QStringList& arguments, const QSt
     const QCommandLineOption port(
         {QStringLiteral("p"), QStringLiteral("port")},
         QStringLiteral("Use only this port: /dev/parportN, lpt1, lpt2, lpt3, an I/O base like "
-                       "0x378, or a GPIO chip like gpio:/dev/gpiochip0 (default: look for the "
-                       "board on LPT2, LPT1, LPT3, then on every other parallel port; GPIO chips "
-                       "only when named). A port that cannot be used is reported, and no other "
+                       "0x378, a GPIO chip like gpio:/dev/gpiochip0, or an FTDI USB adapter: "
+                       "ftdi, ftdi:SERIAL or ftdi:VID:PID (default: look for the "
+                       "board on LPT2, LPT1, LPT3, then on every other parallel port, then on the "
+                       "FTDI adapters attached; GPIO chips only when named). A port that cannot be "
+                       "used is reported, and no other "
                        "is touched."),
         QStringLiteral("port"));
     const QCommandLineOption pins(
         QStringLiteral("pins"),
         QStringLiteral("Where the board's lines are on the port, ~ for a line the board inverts "
                        "(default data=~D0,clock=~D1,vdd=D2,vpp=D3,return=~Ack; on a GPIO chip "
-                       "data=~17,clock=~27,vdd=22,vpp=23,return=~24). Lines not named keep "
+                       "data=~17,clock=~27,vdd=22,vpp=23,return=~24; on an FTDI adapter "
+                       "data=~D0,clock=~D1,vdd=D2,vpp=D3,return=~D4). Lines not named keep "
                        "their default."),
         QStringLiteral("map"));
     parser.addOption(help);

@@ -10,6 +10,8 @@
 #include "cli/ExitStatus.h"
 #include "cli/OutputFile.h"
 #include "cli/RunChecks.h"
+#include "link/FtdiPortIo.h"
+#include "link/FtdiSearch.h"
 #include "link/GpioPortIo.h"
 #include "link/ParportIo.h"
 #include "link/PortChoice.h"
@@ -40,6 +42,9 @@ BoardConnection::BoardConnection(const CliOptions& options, CliEnvironment& envi
         ports_ = environment.openGpio
                      ? environment.openGpio(options.port.device, options.pins)
                      : std::make_unique<GpioPortIo>(options.port.device, options.pins);
+        io = ports_.get();
+    } else if (options.port.kind == PortChoice::Kind::Ftdi) {
+        ports_ = std::make_unique<FtdiPortIo>(options.port.ftdi, options.pins, environment.ftdi);
         io = ports_.get();
     } else {
         ports_ = environment.openPorts();
@@ -77,7 +82,16 @@ bool BoardConnection::Find(std::vector<std::string>& why) {
         }
     }
     try {
-        search = port ? ProbePort(*link_, *port, NotFound) : SearchForBoard(*link_, NotFound);
+        if (port) {
+            search = ProbePort(*link_, *port, NotFound);
+        } else {
+            // Then the FTDI adapters attached, on their own map (--pins is the parallel port's).
+            if (!adapters_) {
+                adapters_ = std::make_unique<FtdiSearch>(*link_, DefaultPinMap(PortKind::Ftdi),
+                                                         environment_.ftdi);
+            }
+            search = adapters_->Search(NotFound);
+        }
     } catch (const PortFailure&) {
         // A port that failed under the probe may have been left powered: not for long.
         PowerDownBestEffort(*link_);

@@ -14,6 +14,7 @@
 #include "link/Detection.h"
 #include "link/ProgrammerLink.h"
 
+class FtdiSearch;
 class QSaveFile;
 class SimulatedBoard;
 class VcdTracePortIo;
@@ -68,6 +69,8 @@ private:
     bool traceStarted_ = false;
     std::string traceError_;  // why the trace could not be written, as the failed write said
     std::optional<ProgrammerLink> link_;
+    // The auto search's FTDI adapters; it goes first and puts the link back on the parallel ports.
+    std::unique_ptr<FtdiSearch> adapters_;
     std::optional<ProbeReport> board_;
     std::optional<QByteArray> loadedSocket_;  // the socket file as loaded; none when there was none
 };

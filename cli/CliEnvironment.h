@@ -13,6 +13,7 @@
 class Delays;
 class PortIo;
 struct PinMap;
+class FtdiCalls;
 
 struct CliEnvironment {
     std::ostream& out;  // results
@@ -32,4 +33,7 @@ struct CliEnvironment {
     // The GPIO chip at this device node with the board's lines where the map says (libgpiod);
     // unset: the real one.
     std::function<std::unique_ptr<PortIo>(const std::string&, const PinMap&)> openGpio = {};
+    // libftdi1, for the FTDI adapters (chosen, or searched when no port is); nullptr: the real
+    // library.
+    FtdiCalls* ftdi = nullptr;
 };

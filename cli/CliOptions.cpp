@@ -121,16 +121,19 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                                   QStringLiteral("chip"));
     const QCommandLineOption port(
         {QStringLiteral("p"), QStringLiteral("port")},
-        QStringLiteral("The port: auto (default: LPT2, LPT1, LPT3, then other ports), lpt1, lpt2, "
+        QStringLiteral("The port: auto (default: LPT2, LPT1, LPT3, then other ports, then FTDI "
+                       "adapters), lpt1, lpt2, "
                        "lpt3, 0x278, 0x378, 0x3bc (any I/O base), /dev/parportN, "
-                       "gpio:/dev/gpiochipN (a GPIO chip, tried only when named), or sim (the "
+                       "gpio:/dev/gpiochipN (a GPIO chip, tried only when named), ftdi (the "
+                       "first FTDI USB adapter), ftdi:SERIAL, ftdi:VID:PID (hex), or sim (the "
                        "simulated board with chipsmith-sim's virtual socket)."),
         QStringLiteral("port"), QStringLiteral("auto"));
     const QCommandLineOption pins(
         QStringLiteral("pins"),
         QStringLiteral("Where the board's lines are on the port, ~ for a line the board inverts: "
                        "data=~D0,clock=~D1,vdd=D2,vpp=D3,return=~Ack on a parallel port, "
-                       "data=~17,clock=~27,vdd=22,vpp=23,return=~24 on a GPIO chip (the "
+                       "data=~17,clock=~27,vdd=22,vpp=23,return=~24 on a GPIO chip, "
+                       "data=~D0,clock=~D1,vdd=D2,vpp=D3,return=~D4 on an FTDI adapter (the "
                        "defaults); lines not named keep their default."),
         QStringLiteral("MAP"));
     const QCommandLineOption calibration(
@@ -244,9 +247,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     const std::optional<PortChoice> portChoice = ParsePortChoice(parser.value(port).toStdString());
     // A name that is no port (lpt9) is a port this machine does not have: the board search
     // reports it (exit 3) and touches no other port.
-    options.port = portChoice
-                       ? *portChoice
-                       : PortChoice{PortChoice::Kind::Device, 0, parser.value(port).toStdString()};
+    options.port =
+        portChoice ? *portChoice
+                   : PortChoice{PortChoice::Kind::Device, 0, parser.value(port).toStdString(), {}};
     options.pins = DefaultPinMap(PinsOf(options.port));
     if (parser.isSet(pins)) {
         std::string why;

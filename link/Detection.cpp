@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "link/FtdiPortIo.h"
 #include "link/ProgrammerPort.h"
 
 namespace {
@@ -155,8 +156,9 @@ int DetectProgrammer(ProgrammerLink& board, int notFound) {
 
 std::string PortPlace(const ProbeReport& port, const std::string& extra) {
     std::string inBrackets;
-    // A GPIO chip's address is only where the link finds it, nothing the user knows it by.
-    const bool gpio = port.label.rfind("gpiochip", 0) == 0;
+    // A GPIO chip's or an FTDI adapter's address is only where the link finds it, nothing the
+    // user knows it by.
+    const bool gpio = port.label.rfind("gpiochip", 0) == 0 || port.base == FtdiPortIo::Base;
     for (const std::string& part :
          {gpio ? std::string() : HexBase(port.base), port.device, extra}) {
         if (!part.empty() && part != port.label) {

@@ -14,6 +14,8 @@ constexpr struct {
     int bit;
 } StatusPins[] = {{"error", 3}, {"select", 4}, {"paperout", 5}, {"ack", 6}, {"busy", 7}};
 constexpr const char* StatusNames[8] = {"", "", "", "Error", "Select", "PaperOut", "Ack", "Busy"};
+// An FT232R's bit-bang pins D0..D7 by their serial names.
+constexpr const char* FtdiNames[8] = {"txd", "rxd", "rts", "cts", "dtr", "dsr", "dcd", "ri"};
 // GPIO offsets beyond any chip's line count are typing errors.
 constexpr int MaxGpioOffset = 1023;
 
@@ -37,7 +39,13 @@ std::optional<int> PinNumber(const std::string& text, BoardLine line, PortKind k
         return Number(text, MaxGpioOffset);
     }
     const std::string name = Lower(text);
-    if (line == BoardLine::Return) {
+    if (kind == PortKind::Ftdi) {
+        const auto* serialName = std::find(std::begin(FtdiNames), std::end(FtdiNames), name);
+        if (serialName != std::end(FtdiNames)) {
+            return static_cast<int>(serialName - std::begin(FtdiNames));
+        }
+    }
+    if (line == BoardLine::Return && kind == PortKind::Parallel) {
         for (const auto& pin : StatusPins) {
             if (name == pin.name) {
                 return pin.bit;
@@ -54,7 +62,7 @@ std::string PinText(const Pin& pin, BoardLine line, PortKind kind) {
     if (kind == PortKind::Gpio) {
         return text + std::to_string(pin.number);
     }
-    if (line == BoardLine::Return) {
+    if (line == BoardLine::Return && kind == PortKind::Parallel) {
         return text + StatusNames[pin.number];
     }
     return text + "D" + std::to_string(pin.number);
@@ -63,6 +71,9 @@ std::string PinText(const Pin& pin, BoardLine line, PortKind kind) {
 std::string Expected(BoardLine line, PortKind kind) {
     if (kind == PortKind::Gpio) {
         return "a line offset such as 17";
+    }
+    if (kind == PortKind::Ftdi) {
+        return "a pin D0 to D7 (or TXD, RXD, RTS, CTS, DTR, DSR, DCD, RI)";
     }
     return line == BoardLine::Return ? "a status input: Ack, Busy, PaperOut, Select or Error"
                                      : "a data pin D0 to D7";
@@ -79,6 +90,9 @@ bool PinMap::operator==(const PinMap& other) const {
 PinMap DefaultPinMap(PortKind kind) {
     if (kind == PortKind::Gpio) {
         return PinMap{{{{17, true}, {27, true}, {22, false}, {23, false}, {24, true}}}};
+    }
+    if (kind == PortKind::Ftdi) {
+        return PinMap{{{{0, true}, {1, true}, {2, false}, {3, false}, {4, true}}}};
     }
     return PinMap{{{{0, true}, {1, true}, {2, false}, {3, false}, {6, true}}}};
 }
@@ -122,7 +136,7 @@ std::optional<PinMap> ParsePinMap(const std::string& text, PortKind kind, const 
         return std::nullopt;
     }
     // The return line of a parallel port is in another register than the outputs.
-    const int outputs = kind == PortKind::Gpio ? BoardLineCount : BoardLineCount - 1;
+    const int outputs = kind == PortKind::Parallel ? BoardLineCount - 1 : BoardLineCount;
     for (int a = 0; a < outputs; ++a) {
         for (int b = a + 1; b < outputs; ++b) {
             if (map.pins[static_cast<std::size_t>(a)].number ==

@@ -12,12 +12,12 @@
 enum class BoardLine { Data, Clock, Vdd, Vpp, Return };
 constexpr int BoardLineCount = 5;
 
-enum class PortKind { Parallel, Gpio };
+enum class PortKind { Parallel, Gpio, Ftdi };
 
 struct Pin {
     // Parallel port: the bit of the data register (D0..D7), for the return line the bit of the
     // status register (Error S3, Select S4, PaperOut S5, Ack S6, Busy S7). GPIO: the line's offset
-    // on its chip.
+    // on its chip. FTDI adapter: the bit-bang pin D0..D7, the return line's too.
     int number = 0;
     // The board inverts the line: the port's bit is the opposite of the line's level (data and
     // clock: a set bit pulls the line low; return: a set bit means the line is low).
@@ -34,7 +34,8 @@ struct PinMap {
 
 // The board's wiring on a parallel port: data ~D0, clock ~D1, vdd D2, vpp D3, return ~Ack. On a
 // GPIO chip the same board, its lines on a Raspberry Pi's free header pins: data ~17, clock ~27,
-// vdd 22, vpp 23, return ~24.
+// vdd 22, vpp 23, return ~24. On an FTDI adapter the same board on the first five bit-bang pins:
+// data ~D0 (TXD), clock ~D1 (RXD), vdd D2 (RTS), vpp D3 (CTS), return ~D4 (DTR).
 PinMap DefaultPinMap(PortKind kind);
 
 // "data=D0,clock=~D1,return=Busy" (GPIO: "data=17,clock=~27"): the lines named take these pins,
@@ -47,8 +48,9 @@ std::optional<PinMap> ParsePinMap(const std::string& text, PortKind kind, const 
 std::string DescribePinMap(const PinMap& map, PortKind kind);
 
 // The map as the link writes it: each line's bit in the data register (the return line's in the
-// status register) and which of those bits the board inverts. A parallel port's bits are its pins;
-// a GPIO chip presents its four outputs as bits 0..3 and its input as bit 6 (see GpioPortIo).
+// status register) and which of those bits the board inverts. A parallel port's and an FTDI
+// adapter's bits are their pins; a GPIO chip presents its four outputs as bits 0..3 and its input
+// as bit 6 (see GpioPortIo).
 struct PortBits {
     std::uint8_t data = 0x01;
     std::uint8_t clock = 0x02;

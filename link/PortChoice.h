@@ -1,12 +1,13 @@
 #pragma once
 
 // Which port the user asked for on the command line: --port auto|lpt1|lpt2|lpt3|0xBASE|
-// /dev/parportN|gpio:/dev/gpiochipN|gpio:gpiochipN|sim.
+// /dev/parportN|gpio:/dev/gpiochipN|gpio:gpiochipN|ftdi|ftdi:SERIAL|ftdi:VID:PID|sim.
 
 #include <optional>
 #include <string>
 
 #include "link/Detection.h"
+#include "link/FtdiPortIo.h"
 #include "link/PinMap.h"
 #include "link/PortIo.h"
 
@@ -17,10 +18,12 @@ struct PortChoice {
         Device,     // the port with this device node
         Simulated,  // the simulated board (chipsmith-cli only)
         Gpio,       // the GPIO chip with this device node
+        Ftdi,       // the FTDI adapter `ftdi` names
     };
     Kind kind = Kind::Auto;
     std::uint16_t base = 0;
     std::string device;
+    FtdiChoice ftdi;
 };
 
 // The kind of pins the chosen port has, for its pin map.
@@ -34,5 +37,6 @@ std::optional<PortChoice> ParsePortChoice(const std::string& text);
 std::optional<PortInfo> ResolvePort(const PortChoice& choice, PortIo& io, std::string& why);
 
 // How the program looks for its board: the port chosen for it alone, none at all when the choice
-// was refused (ProgrammerLink::ChoosePort), or SearchForBoard.
+// was refused (ProgrammerLink::ChoosePort), or the board's wider search when it has one (the FTDI
+// adapters after the parallel ports: ProgrammerLink::SearchWith), else SearchForBoard.
 BoardSearch FindBoard(ProgrammerLink& board, int notFound);

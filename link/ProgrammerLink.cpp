@@ -9,6 +9,8 @@ namespace {
 constexpr std::uint16_t UnopenedDataPort = 0x3BC;
 // Writes timed before the shortest of them may stand for the port's speed.
 constexpr int WritesToJudgeThePortBy = 32;
+// A busy-wait a batching backend times itself (see BusyWait in the header).
+constexpr std::int64_t LongestQueuedBusyWaitNs = 1'000'000;
 
 }  // namespace
 
@@ -127,6 +129,11 @@ void ProgrammerLink::Pause(int milliseconds) {
 }
 
 void ProgrammerLink::BusyWait(int iterations) {
+    const std::int64_t nanoseconds = std::int64_t{iterations} * BusyWaitNanosecondsPerIteration;
+    if (io_->Batches() && nanoseconds <= LongestQueuedBusyWaitNs) {
+        Guarded([this, nanoseconds] { io_->QueueWait(nanoseconds); });
+        return;
+    }
     Flush();
     clock_->BusyWait(iterations);
 }

@@ -43,6 +43,16 @@
 #include "link/PinMap.h"
 #include "link/PortIo.h"
 
+struct BoardSearch;
+
+// A search for the board beyond the parallel ports (the FTDI adapters attached), which a front end
+// gives its board; FindBoard (PortChoice.h) uses it when no port is chosen.
+class BoardSearcher {
+public:
+    virtual ~BoardSearcher() = default;
+    virtual BoardSearch Search(int notFound) = 0;
+};
+
 class ProgrammerLink {
 public:
     // A link over io that is not yet open at any port: its addresses are those of the last
@@ -93,6 +103,9 @@ public:
         refusedChoice_ = std::move(why);
     }
     const std::optional<PortInfo>& ChosenPort() const { return chosen_; }
+    // The wider search, until it is taken back (nullptr); it must outlive its use here.
+    void SearchWith(BoardSearcher* searcher) { searcher_ = searcher; }
+    BoardSearcher* WiderSearch() const { return searcher_; }
     const std::string& RefusedChoice() const { return refusedChoice_; }
 
     PortIo& Io() const { return *io_; }
@@ -131,7 +144,10 @@ public:
     void Flush();
 
     // The waits, on the board's clock. Pause and BusyWait first send what a batching backend
-    // holds, so that what they time has started on the wire.
+    // holds, so that what they time has started on the wire; but a busy-wait of a millisecond or
+    // less (a programming pulse of the adaptive algorithm) goes into its batch, where the
+    // adapter's clock holds the lines exactly that long and no transfer is spent on it. Longer
+    // ones (the 12-bit supply gap, which the power-up judges on this clock) stay the host's.
     void Pause(int milliseconds);
     void BusyWait(int iterations);
     std::int64_t Now() const { return clock_->Now(); }
@@ -154,6 +170,7 @@ private:
     PortIo* io_;
     std::optional<PortInfo> chosen_;
     std::string refusedChoice_;
+    BoardSearcher* searcher_ = nullptr;
     Delays* clock_;
     PortBits bits_;
     PinMap pins_ = DefaultPinMap(PortKind::Parallel);

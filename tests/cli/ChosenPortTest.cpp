@@ -51,4 +51,44 @@ TEST_F(ChosenPortTest, APortThatCannotBeUsedIsReportedAndNoOtherIsTouched) {
     }
 }
 
+// FTDI adapters come after every parallel port, only when no port is named or when one of them is;
+// an adapter probed in vain is given back.
+TEST_F(ChosenPortTest, FtdiAdaptersAreSearchedAfterTheParallelPortsAndOnlyThen) {
+    const struct {
+        const char* port;
+        bool parallelBoard;  // on LPT1
+        bool adapter;        // attached
+        bool adapterBoard;   // the board on the adapter
+        int status;
+        const char* saying;  // in the output
+        bool adapterTouched;
+    } rows[] = {
+        {"auto", false, true, true, ExitStatus::Done, "FT232R A6008xyz", true},
+        {"auto", true, true, true, ExitStatus::Done, "LPT1", false},
+        {"auto", false, true, false, ExitStatus::NoBoard, "FT232R A6008xyz: no answer", true},
+        {"lpt1", false, true, true, ExitStatus::NoBoard, "LPT1", false},
+        {"ftdi", false, false, false, ExitStatus::NoBoard, "no FTDI adapter found", false},
+        {"ftdi:A6008xyz", false, true, true, ExitStatus::Done, "FT232R A6008xyz", true},
+    };
+    for (const auto& row : rows) {
+        FakePorts ports;
+        if (row.parallelBoard) {
+            ports.AddListedPort(0x378, "/dev/parport0", FakePorts::Loopback);
+        }
+        machine = [&ports] { return std::make_unique<LentPorts>(ports); };
+        ftdi.attached.clear();
+        if (row.adapter) {
+            ftdi.attached.push_back({0x0403, 0x6001, "A6008xyz"});
+        }
+        ftdi.Board().SetLoopback(row.adapterBoard ? Loopback::Working : Loopback::AckStuckLow);
+        ftdi.written.clear();
+        const Run run = Cli({"--port", row.port, "detect"});
+        EXPECT_EQ(run.status, row.status) << row.port << ' ' << run.err;
+        EXPECT_NE((run.out + run.err).find(row.saying), std::string::npos) << run.out << run.err;
+        EXPECT_EQ(!ftdi.written.empty(), row.adapterTouched) << row.port;
+        EXPECT_FALSE(ftdi.open) << row.port << ": given back";
+        EXPECT_EQ(ftdi.contexts, 0) << row.port;
+    }
+}
+
 }  // namespace

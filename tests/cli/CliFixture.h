@@ -15,12 +15,15 @@
 #include "link/PortIo.h"
 #include "sim/VirtualDelays.h"
 #include "simulator/SocketFile.h"
+#include "tests/support/FakeFtdi.h"
 
 // chipsmith-cli run as a library: its standard streams are strings, the simulated board's clock is
 // the virtual one, the virtual socket lives in a temporary folder, and "the machine's ports" are
-// whatever the test plugs in (none by default).
+// whatever the test plugs in (none by default, and no FTDI adapter attached).
 class CliFixture : public ::testing::Test {
 protected:
+    CliFixture() { ftdi.attached.clear(); }
+
     struct Run {
         int status;
         std::string out;
@@ -54,6 +57,7 @@ protected:
                                    [this] { return Now(); },
                                    delays.clock(),
                                    machine};
+        environment.ftdi = &ftdi;
         const int status = RunCli(list, environment);
         return {status, out.str(), err.str()};
     }
@@ -86,6 +90,7 @@ protected:
     QTemporaryDir folder;
     bool inIsTerminal = false;
     ScopedVirtualDelays delays;
+    FakeFtdi ftdi{delays.clock(), DefaultPinMap(PortKind::Ftdi)};
     std::function<void(std::int64_t)> onTick;
     std::function<std::unique_ptr<PortIo>()> machine = [] {
         return std::make_unique<AbsentPortIo>();

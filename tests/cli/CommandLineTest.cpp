@@ -48,6 +48,8 @@ TEST_F(CommandLineTest, MistakesEndWithTheirExitStatusAndSayWhatToDo) {
         {{"--port", "gpio:/no/such/gpiochip9", "detect"},
          ExitStatus::NoBoard,
          "gpiochip9 (/no/such/gpiochip9): no GPIO chip /no/such/gpiochip9"},
+        {{"--port", "ftdi:0403:60010", "detect"}, ExitStatus::NoBoard, "names no FTDI adapter"},
+        {{"--port", "ftdi", "--pins", "return=Ack", "detect"}, ExitStatus::Usage, "a pin D0 to D7"},
     };
     for (const auto& row : rows) {
         const Run run = Cli(row.arguments);
