@@ -26,6 +26,7 @@ protected:
     // The port the board is looked for on: the real ports through ppdev, or the GPIO chip --port
     // names.
     virtual PortIo& Port();
+    const PinMap& Pins() const { return pins_; }
     // Called when the dialog exists and before it runs.
     virtual void DialogCreated(CProgrammerDlg& dialog);
 

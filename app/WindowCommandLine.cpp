@@ -43,8 +43,9 @@ WindowCommandLine ParseWindowCommandLine(const QStringList& arguments, const QSt
     parser.addOption(version);
     if (withPort) {
         parser.addOption(port);
-        parser.addOption(pins);
     }
+    // chipsmith-sim's simulated board is wired by the map too, so a map can be tried on it.
+    parser.addOption(pins);
 
     WindowCommandLine parsed;
     const QString program = QFileInfo(arguments.value(0)).fileName();
@@ -62,8 +63,8 @@ WindowCommandLine ParseWindowCommandLine(const QStringList& arguments, const QSt
         parsed.error = QStringLiteral("%1: unexpected argument \"%2\" (try --help)\n")
                            .arg(program, parser.positionalArguments().front());
         parsed.exitNow = UsageStatus;
-    } else if (withPort) {
-        parsed.port = parser.value(port);
+    } else {
+        parsed.port = withPort ? parser.value(port) : QString();
         const std::optional<PortChoice> choice = ParsePortChoice(parsed.port.toStdString());
         const PortKind kind = choice ? PinsOf(*choice) : PortKind::Parallel;
         parsed.pins = DefaultPinMap(kind);

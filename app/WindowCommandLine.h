@@ -1,7 +1,7 @@
 #pragma once
 
-// The window programs' command lines (chipsmith, chipsmith-sim): --help and --version, and
-// chipsmith's --port and --pins. An unknown option or a stray argument is refused as the
+// The window programs' command lines (chipsmith, chipsmith-sim): --help, --version and --pins,
+// and chipsmith's --port. An unknown option or a stray argument is refused as the
 // command-line program refuses it, with status 2, rather than ignored.
 
 #include <QString>
@@ -19,7 +19,7 @@ struct WindowCommandLine {
     PinMap pins = DefaultPinMap(PortKind::Parallel);
 };
 
-// arguments[0] is the program; withPort: the option exists (chipsmith, not chipsmith-sim).
+// arguments[0] is the program; withPort: --port exists (chipsmith, not chipsmith-sim).
 WindowCommandLine ParseWindowCommandLine(const QStringList& arguments, const QString& description,
                                          bool withPort);
 

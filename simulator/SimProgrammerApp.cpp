@@ -23,7 +23,7 @@ SimProgrammerApp::~SimProgrammerApp() = default;
 
 PortIo& SimProgrammerApp::Port() {
     if (board_ == nullptr) {
-        board_ = std::make_unique<SimulatedBoard>(SteadyNanoseconds, Lpt1);
+        board_ = std::make_unique<SimulatedBoard>(SteadyNanoseconds, Lpt1, Pins());
         start_ = LoadSocketFile(socketPath_);
         if (start_.outcome != SocketFileLoad::Outcome::Loaded) {
             start_.content.chip = NewFactoryChip(1);

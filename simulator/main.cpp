@@ -20,5 +20,6 @@ int main(int argc, char** argv) {
         return *status;
     }
     SimProgrammerApp program(SocketFilePath());
+    program.SetPins(parsed.pins);
     return program.RunMainDialog();
 }

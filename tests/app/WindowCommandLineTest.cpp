@@ -33,7 +33,8 @@ TEST(WindowCommandLineTest, HelpVersionPortAndRefusals) {
          "",
          "",
          "gpio:gpiochip0"},
-        {{"chipsmith-sim", "--pins", "vpp=D7"}, false, 2, "", "Unknown option", ""},
+        {{"chipsmith-sim", "--pins", "vpp=D7"}, false, -1, "", "", ""},
+        {{"chipsmith-sim", "--pins", "vpp=23"}, false, 2, "", "--pins: \"23\" is no pin", ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments.join(' ').toStdString());
