@@ -248,7 +248,7 @@ void BoardConnection::StartTrace() {
                 errno != 0 ? std::strerror(errno) : traceFile_->errorString().toStdString();
             return false;
         },
-        board_->base, link_->Bits(),
+        board_->base, PortPlace(*board_, simulated_ ? "simulated" : ""), link_->Bits(),
         QCoreApplication::applicationName().toStdString() + " " +
             QCoreApplication::applicationVersion().toStdString());
 }

@@ -61,8 +61,8 @@ void VcdTracePortIo::Out(std::uint16_t address, std::uint8_t value) {
     }
 }
 
-void VcdTracePortIo::Start(Sink sink, std::uint16_t dataPort, const PortBits& bits,
-                           const std::string& version) {
+void VcdTracePortIo::Start(Sink sink, std::uint16_t dataPort, const std::string& place,
+                           const PortBits& bits, const std::string& version) {
     sink_ = std::move(sink);
     dataPort_ = dataPort;
     bits_ = bits;
@@ -75,14 +75,11 @@ void VcdTracePortIo::Start(Sink sink, std::uint16_t dataPort, const PortBits& bi
     changedAtStamp_.fill(false);
     buffer_.clear();
     buffer_.reserve(BlockBytes + 256);
-    char port[8];
-    std::snprintf(port, sizeof port, "0x%X", dataPort);
     std::string header = "$date " + Today() + " $end\n$version " + version +
-                         " $end\n$comment the programmer board's lines on the parallel port at " +
-                         port +
+                         " $end\n$comment the programmer board's lines on " + place +
                          ", as levels at the chip, not the port's bits: data_out 0 driven low, 1 "
                          "released; clock 1 high; vdd_switch_a and vpp_switch_b 1 on; data_in the "
-                         "data line read through Acknowledge, at each sample $end\n"
+                         "data line read back through the return line, at each sample $end\n"
                          "$timescale 100 ns $end\n$scope module board $end\n";
     for (int signal = 0; signal < SignalCount; ++signal) {
         header += std::string("$var wire 1 ") + Ids[signal] + ' ' + Names[signal] + " $end\n";

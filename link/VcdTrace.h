@@ -42,8 +42,10 @@ public:
     std::uint8_t TakeIn(std::uint64_t ticket) override;
 
     // Starts a dump of the lines of the port whose data register is at dataPort, wired as `bits`
-    // say: the header now, then the changes as they happen, times from now.
-    void Start(Sink sink, std::uint16_t dataPort, const PortBits& bits, const std::string& version);
+    // say: the header now (naming the port as `place`, e.g. "LPT1 (0x378, /dev/parport0)" or
+    // "FT232R A6008xyz"), then the changes as they happen, times from now.
+    void Start(Sink sink, std::uint16_t dataPort, const std::string& place, const PortBits& bits,
+               const std::string& version);
     // Ends the dump with the time of the last access. False when the sink failed at any point;
     // recording stopped there.
     bool Finish();

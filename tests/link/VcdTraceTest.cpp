@@ -28,7 +28,8 @@ protected:
 // Times are rounded to 100 ns units from the start; a second change of one signal within a unit
 // goes one unit on, and times only grow. Levels are at the chip: D0 and D1 are inverted.
 TEST_F(VcdTraceTest, ChangesAreStampedIn100NsUnits) {
-    trace.Start(keep, 0x378, BitsOf(DefaultPinMap(PortKind::Parallel), PortKind::Parallel), "test");
+    trace.Start(keep, 0x378, "LPT1 (0x378)",
+                BitsOf(DefaultPinMap(PortKind::Parallel), PortKind::Parallel), "test");
     Write(5000, 0x03);  // data and clock low
     Write(5049, 0x07);  // switch A on, still unit 0
     Write(5150, 0x06);  // data released: 151 ns rounds to 2
@@ -38,7 +39,7 @@ TEST_F(VcdTraceTest, ChangesAreStampedIn100NsUnits) {
     EXPECT_TRUE(trace.Finish());
     EXPECT_NE(dump.find("$timescale 100 ns $end\n"), std::string::npos) << dump;
     EXPECT_NE(dump.find("$var wire 1 d data_out $end\n"), std::string::npos);
-    EXPECT_NE(dump.find("0x378, as levels at the chip"), std::string::npos);
+    EXPECT_NE(dump.find("lines on LPT1 (0x378), as levels at the chip"), std::string::npos);
     EXPECT_EQ(Body(), "$end\n#0\n0d\n0c\n0a\n0b\n1a\n#2\n1d\n#12\n1c\n#13\n0c\n#14\n1c\n");
 }
 
@@ -53,7 +54,8 @@ TEST_F(VcdTraceTest, AFailedWriteStopsTheRecording) {
             taken += size;
             return taken < 100'000;
         },
-        0x378, BitsOf(DefaultPinMap(PortKind::Parallel), PortKind::Parallel), "test");
+        0x378, "LPT1 (0x378)", BitsOf(DefaultPinMap(PortKind::Parallel), PortKind::Parallel),
+        "test");
     for (int k = 0; k < 100'000; ++k) {
         Write(now + 1000, static_cast<std::uint8_t>(k & 0x0F));
     }
