@@ -79,6 +79,11 @@ int CProgrammerApp::RunMainDialog() {
     CProgrammerDlg* running = nullptr;
     StopSignals stop([&running] {
         if (running == nullptr) {
+            // A box of the start (no settings file) would hold the program until answered: it
+            // is closed, and the program ends as soon as the dialog exists.
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                box->close();
+            }
             return;
         }
         if (running->OperationRunning()) {

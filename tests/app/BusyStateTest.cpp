@@ -1,6 +1,8 @@
 #include <signal.h>
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
 #include <functional>
 
 #include "app/ControlIds.h"
@@ -112,6 +114,18 @@ private:
     HookedPort hooked_;
 };
 
+// The application over the fixture's simulated board.
+class BoardApp final : public CProgrammerApp {
+public:
+    explicit BoardApp(PortIo& board) : board_(board) {}
+
+protected:
+    PortIo& Port() override { return board_; }
+
+private:
+    PortIo& board_;
+};
+
 // A stop signal during the start-up detection is handled, not fatal: the probe ends with the port
 // unpowered, and the program ends as interrupted before any window or box is shown.
 TEST_F(BusyStateTest, AStopSignalDuringDetectionEndsTheProgramUnpowered) {
@@ -124,6 +138,35 @@ TEST_F(BusyStateTest, AStopSignalDuringDetectionEndsTheProgramUnpowered) {
     EXPECT_EQ(status, CProgrammerDlg::InterruptedResult);
     ExpectSuppliesOff();
     EXPECT_TRUE(desktop.boxes.empty());
+}
+
+// A stop signal while the start's own box is open ("... was not found.", no settings file yet):
+// the box is closed and the program ends as interrupted, rather than wait for an answer.
+TEST_F(BusyStateTest, AStopSignalWhileTheStartUpBoxIsOpenEndsTheProgram) {
+    dialog.reset();
+    ClearStopRequest();
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", folder.filePath(QStringLiteral("empty")).toLocal8Bit());
+    int boxesSeen = 0;
+    QTimer signaller;
+    QObject::connect(&signaller, &QTimer::timeout, [&boxesSeen] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            // The first time, the signal; should the box stay, it is closed so the test ends.
+            if (boxesSeen++ == 0) {
+                ::raise(SIGTERM);
+            } else {
+                box->close();
+            }
+        }
+    });
+    signaller.start(20);
+    BoardApp app(board);
+    const int status = app.RunMainDialog();
+    qputenv("XDG_CONFIG_HOME", configHome);
+    EXPECT_TRUE(StopRequested());
+    ClearStopRequest();
+    EXPECT_EQ(status, CProgrammerDlg::InterruptedResult);
+    EXPECT_EQ(boxesSeen, 1) << "the box waited for an answer after the signal";
 }
 
 }  // namespace
