@@ -14,6 +14,7 @@
 // Every single-line change is a read-modify-write of the link's shadow of the data register, so
 // the other lines keep their state.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 
@@ -58,6 +59,12 @@ void TimeLastEdge(ProgrammerLink& board);
 void SendCommand(ProgrammerLink& board, std::uint16_t code);
 void SendDataWord(ProgrammerLink& board, std::uint16_t word);
 std::uint16_t ReadDataWord(ProgrammerLink& board);
+// ReadDataWord in two halves: the frame with its samples queued, and the word from them. Between
+// the two, more frames may go, so that a batching backend sends many words in one transfer; any
+// other port has read every sample by the time the first half returns.
+using ReadFrame = std::array<std::uint64_t, 16>;
+ReadFrame QueueReadDataWord(ProgrammerLink& board);
+std::uint16_t TakeDataWord(ProgrammerLink& board, const ReadFrame& frame);
 
 // Detection: probes 0x278, 0x378 and 0x3BC and returns 1 (LPT1, 0x378), 2 (LPT2, 0x278),
 // 3 (0x3BC) or notFound; when none answers, the machine's other ports, a board there counting as

@@ -59,9 +59,13 @@ void SendDataWord(ProgrammerLink& board, std::uint16_t word) {
 }
 
 std::uint16_t ReadDataWord(ProgrammerLink& board) {
+    return TakeDataWord(board, QueueReadDataWord(board));
+}
+
+ReadFrame QueueReadDataWord(ProgrammerLink& board) {
     // The samples are queued at their points and taken after the last clock, so that a batching
     // backend plays the whole frame in one transfer; any other port reads each at once.
-    std::array<std::uint64_t, 16> tickets{};
+    ReadFrame tickets{};
     for (std::size_t i = 0; i < tickets.size(); ++i) {
         WaitSinceLastEdge(board, i == 0 ? FrameGapNs : ClockPhaseNs);
         ClockHighReleasingData(board);
@@ -71,6 +75,10 @@ std::uint16_t ReadDataWord(ProgrammerLink& board) {
     }
     DriveDataLowAfter(board, ClockPhaseNs);
     TimeLastEdge(board);
+    return tickets;
+}
+
+std::uint16_t TakeDataWord(ProgrammerLink& board, const ReadFrame& tickets) {
     unsigned samples = 0;
     for (std::size_t i = 0; i < tickets.size(); ++i) {
         const int level = board.Bits().ReturnLevel(board.TakeStatus(tickets[i]));
