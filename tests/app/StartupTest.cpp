@@ -6,6 +6,7 @@
 #include "app/ControlIds.h"
 #include "link/ProgrammerPort.h"
 #include "tests/app/DialogFixture.h"
+#include "tests/support/FakeFtdi.h"
 #include "tests/support/HookedPort.h"
 
 namespace {
@@ -78,6 +79,21 @@ TEST_F(StartupTest, DetectionShowsWhichPortTheBoardIsOn) {
         EXPECT_EQ(dialog->PortNumber, row.port);
         EXPECT_EQ(dialog->DlgItemText(Ctl::ProgrammerStatus), QString::fromLatin1(row.text));
     }
+}
+
+// An FTDI adapter is named by its kind and serial, as the user knows it.
+TEST_F(StartupTest, TheStatusLineNamesTheFtdiAdapterTheBoardIsOn) {
+    const PinMap pins = DefaultPinMap(PortKind::Ftdi);
+    FakeFtdi adapter(delays.clock(), pins);
+    FtdiPortIo io({}, pins, &adapter);
+    link.SetIo(io);
+    link.SetPins(pins, PortKind::Ftdi);
+    link.ChoosePort(io.Ports().front());
+    auto dialog = Start();
+    EXPECT_EQ(dialog->DlgItemText(Ctl::ProgrammerStatus),
+              QStringLiteral("PIC-Programmer on FT232R A6008xyz"));
+    dialog.reset();
+    link.SetIo(ports);
 }
 
 TEST_F(StartupTest, TheStoredListComesBackWithItsSelectionAndChip) {
