@@ -111,7 +111,9 @@ bool SameName(std::string_view given, std::string_view name) {
 // calibration word. The 12CE5xx and 12CE67x add a serial EEPROM beside the core, which only the
 // running program uses. Sources: the maker's ICSP guide for the PIC12C5XX (DS30557) for the
 // 12-bit four, and its EPROM programming document for the PIC12C67X and PIC12CE67X (DS40175) for
-// the 12CE673 and 12CE674. Their device lists are still to be checked before a release.
+// the 12CE673 and 12CE674. Their device lists are still to be checked before a release. What a
+// file for each holds is checked: gpasm puts their ID words and configuration word where it puts
+// those of the chip of their row (0x200 or 0x400 and 0xFFF; 0x2000 and 0x2007).
 const std::array<ChipInfo, SiblingCount> SiblingTable{{
     Sibling(1, "12c508a"),
     Sibling(2, "12c509a"),
