@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
 #include "link/Delays.h"
@@ -11,6 +14,25 @@
 #include "sim/VirtualDelays.h"
 
 namespace {
+
+// The README's wiring sections name each kind of port's default map in their headings.
+TEST(PinMapTest, TheReadmeShowsEachKindOfPortsDefaultMap) {
+    std::ifstream file(CHIPSMITH_TEST_DATA "/../../README.md");
+    std::stringstream readme;
+    readme << file.rdbuf();
+    ASSERT_FALSE(readme.str().empty());
+    const struct {
+        const char* heading;
+        PortKind kind;
+    } rows[] = {{"### Parallel port", PortKind::Parallel},
+                {"### GPIO chip", PortKind::Gpio},
+                {"### FTDI USB adapter", PortKind::Ftdi}};
+    for (const auto& row : rows) {
+        const std::string heading = std::string(row.heading) + " (default `" +
+                                    DescribePinMap(DefaultPinMap(row.kind), row.kind) + "`)";
+        EXPECT_NE(readme.str().find(heading), std::string::npos) << heading;
+    }
+}
 
 TEST(PinMapTest, MapsAreParsedOverTheDefaultOrRefusedWithTheReason) {
     const struct {
