@@ -287,7 +287,8 @@ TEST_F(FtdiPortIoTest, AChipIsProgrammedFastThroughTheAdapter) {
     link.SetPins(map, PortKind::Ftdi);
     ASSERT_TRUE(ProbePort(link, io.Ports().front(), 0xFFFF).board.has_value());
     adapter.Board().ClearRecords();
-    std::vector<std::uint32_t> image(static_cast<std::size_t>(chip.memoryWords) + 16, 0x3FFF);
+    // Every slot the programming reads, the configuration word's (0x2007) included.
+    std::vector<std::uint32_t> image(0x2100, 0x3FFF);
     for (int i = 0; i < chip.memoryWords - 1; ++i) {
         image[static_cast<std::size_t>(i)] = 0x0123u + static_cast<std::uint32_t>(i % 7);
     }
