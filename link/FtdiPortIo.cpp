@@ -9,8 +9,6 @@
 
 namespace {
 
-// FTDI's own vendor ID, and the FT232R's product ID (the other chips have their own).
-constexpr int FtdiVendor = 0x0403;
 // The shortest latency the adapters take: a short batch comes back without waiting for more.
 constexpr int LatencyMs = 1;
 // Reads that bring nothing, in a row, before a read-back counts as lost: with the latency above
