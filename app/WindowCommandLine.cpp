@@ -34,10 +34,8 @@ WindowCommandLine ParseWindowCommandLine(const QStringList& arguments, const QSt
     const QCommandLineOption pins(
         QStringLiteral("pins"),
         QStringLiteral("Where the board's lines are on the port, ~ for a line the board inverts "
-                       "(default data=~D0,clock=~D1,vdd=D2,vpp=D3,return=~Ack; on a GPIO chip "
-                       "data=~17,clock=~27,vdd=22,vpp=23,return=~24; on an FTDI adapter "
-                       "data=~D0,clock=~D1,vdd=D2,vpp=D3,return=~D4). Lines not named keep "
-                       "their default."),
+                       "(default %1). Lines not named keep their default.")
+            .arg(QString::fromStdString(DescribeDefaultPinMaps())),
         QStringLiteral("map"));
     parser.addOption(help);
     parser.addOption(version);

@@ -131,10 +131,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption pins(
         QStringLiteral("pins"),
         QStringLiteral("Where the board's lines are on the port, ~ for a line the board inverts: "
-                       "data=~D0,clock=~D1,vdd=D2,vpp=D3,return=~Ack on a parallel port, "
-                       "data=~17,clock=~27,vdd=22,vpp=23,return=~24 on a GPIO chip, "
-                       "data=~D0,clock=~D1,vdd=D2,vpp=D3,return=~D4 on an FTDI adapter (the "
-                       "defaults); lines not named keep their default."),
+                       "%1 (the defaults); lines not named keep their default.")
+            .arg(QString::fromStdString(DescribeDefaultPinMaps())),
         QStringLiteral("MAP"));
     const QCommandLineOption calibration(
         QStringLiteral("calibration"),

@@ -181,6 +181,8 @@ void FtdiPortIo::Release() {
         if (driving_) {
             const std::uint8_t off = static_cast<std::uint8_t>((current_ & ~bits_.Supplies()) |
                                                                bits_.Levels(0, bits_.Supplies()));
+            // Whether it went out cannot change what follows: the adapter is let go either way,
+            // and a failure that brought us here is already being reported.
             std::uint8_t sample = 0;
             std::string ignored;
             Transfer(&off, 1, &sample, ignored);

@@ -180,3 +180,17 @@ PortBits BitsOf(const PinMap& map, PortKind kind) {
     bits.returnInverted = map[BoardLine::Return].inverted;
     return bits;
 }
+
+std::string DescribeDefaultPinMaps() {
+    const struct {
+        PortKind kind;
+        const char* where;
+    } kinds[] = {{PortKind::Parallel, " on a parallel port, "},
+                 {PortKind::Gpio, " on a GPIO chip, "},
+                 {PortKind::Ftdi, " on an FTDI adapter"}};
+    std::string text;
+    for (const auto& port : kinds) {
+        text += DescribePinMap(DefaultPinMap(port.kind), port.kind) + port.where;
+    }
+    return text;
+}

@@ -47,6 +47,10 @@ std::optional<PinMap> ParsePinMap(const std::string& text, PortKind kind, const 
 // "data=~D0,clock=~D1,vdd=D2,vpp=D3,return=~Ack", as --pins takes it.
 std::string DescribePinMap(const PinMap& map, PortKind kind);
 
+// Each kind of port's default map, for the help texts: "data=~D0,...,return=~Ack on a parallel
+// port, data=~17,... on a GPIO chip, data=~D0,... on an FTDI adapter".
+std::string DescribeDefaultPinMaps();
+
 // The map as the link writes it: each line's bit in the data register (the return line's in the
 // status register) and which of those bits the board inverts. A parallel port's and an FTDI
 // adapter's bits are their pins; a GPIO chip presents its four outputs as bits 0..3 and its input
