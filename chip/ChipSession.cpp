@@ -61,9 +61,9 @@ void PoweredChip::PowerDown() {
     if (board.Powered()) {
         ExitProgramMode(board);
     }
-    // The register read back, not the shadow: a write the port lost would leave the chip powered
+    // The outputs read back, not the shadow: a write the port lost would leave the chip powered
     // while the program reported success.
-    if (board.PoweredIn(board.ReadDataRegister())) {
+    if (SuppliesHeldOn(board)) {
         PowerDownBestEffort(board);
         throw PortFailure("the board's supplies did not switch off");
     }
@@ -74,17 +74,10 @@ void PoweredChip::PowerDown() {
 }
 
 void PowerDownBestEffort(ProgrammerLink& board) noexcept {
-    try {
-        ExitProgramMode(board);
-    } catch (...) {
-    }
     // Straight to the port, not trusting the shadow: a lost write may have left the supplies on
-    // while the shadow says off.
-    try {
-        board.Io().Out(board.DataPort(), board.SuppliesOff(board.Shadow()));
-        board.Io().Flush();
-    } catch (...) {
-    }
+    // while the shadow says off. A port that failed is not claimed again for it (a claim would
+    // drive the pins anew).
+    board.SuppliesOffBestEffort();
 }
 
 void ForgetOnTerminate(const ProgrammerLink& board) {

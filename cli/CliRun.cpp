@@ -318,6 +318,10 @@ int CliRun::Execute() {
         }
         return Finish(board, ExitStatus::NoBoard);
     }
+    // What the port's backend measured of it (an FTDI adapter's byte clock).
+    if (const std::string facts = board.Link().Port().Facts(); options_.verbose && !facts.empty()) {
+        Info(facts);
+    }
     if (options_.command == Command::Detect) {
         env_.out << board.Where() << '\n' << std::flush;
         return Finish(board, ExitStatus::Done);
