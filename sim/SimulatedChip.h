@@ -102,6 +102,14 @@ public:
 
     // Records.
     const std::vector<Pulse>& Pulses() const { return pulses_; }
+    // The effective pulses a word was given with the data its cell holds now, since the records
+    // were last cleared: those before the cell held it (the pulses it needed) and those after
+    // (its margin). A pulse with other data, or one too short, counts in neither.
+    struct WordPulses {
+        int toTake = 0;
+        int margin = 0;
+    };
+    WordPulses PulsesAt(int address) const;
     const std::vector<int>& ReadAddresses() const { return reads_; }
     int ProgramModeEntries() const { return entries_; }
     const std::vector<std::string>& Errors() const { return errors_; }
