@@ -7,4 +7,8 @@ namespace Messages {
 // Programm when the configuration word did not take; Automatic when the chip's word is not the
 // file's.
 inline const QString ConfigurationWordError = QStringLiteral("Configuration Word ERROR !");
+// Programm and Automatic when the file protects the chip but the chip is not the file: the chip
+// is left readable.
+inline const QString ProtectionWithheld =
+    QStringLiteral("EPROM and File NOT equal ! Code Protection NOT programmed .");
 }  // namespace Messages

@@ -86,7 +86,7 @@ void Plan::ComparedWords() const {
     const int last = LastUsedWord(*chip_, file_.image);
     out_ << "compared: program words 0x000 to " << Hex(last, 3) << " (" << CountOf(last + 1)
          << "), the ID words the file has and the configuration word; on a code-protected chip "
-            "the configuration word only\n";
+            "the ID words and the configuration word only\n";
 }
 
 void Plan::ConfigurationWord() const {

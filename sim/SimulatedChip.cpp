@@ -100,6 +100,10 @@ void SimulatedChip::SetNeverPrograms(int address) {
     neverPrograms_.insert(address);
 }
 
+void SimulatedChip::SetReadsUnsteadily(int address) {
+    unsteady_.insert(address);
+}
+
 void SimulatedChip::SetPulsesNeeded(int address, int pulses) {
     pulsesNeeded_[address] = std::max(1, pulses);
 }

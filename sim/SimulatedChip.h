@@ -99,6 +99,8 @@ public:
     // Faults.
     void SetNeverPrograms(int address);
     void SetPulsesNeeded(int address, int pulses);
+    // A marginal cell: it reads with another bit inverted at each power-up.
+    void SetReadsUnsteadily(int address);
 
     // Records.
     const std::vector<Pulse>& Pulses() const { return pulses_; }
@@ -150,10 +152,12 @@ private:
     std::set<int> neverPrograms_;
     std::map<int, int> pulsesNeeded_;
     std::map<int, int> effectivePulses_;
+    std::set<int> unsteady_;
 
     std::vector<Pulse> pulses_;
     std::vector<int> reads_;
     int entries_ = 0;
+    int powerUps_ = 0;  // program-mode entries of the chip's life, which records do not clear
     std::vector<std::string> errors_;
 
     // Pins and power.
