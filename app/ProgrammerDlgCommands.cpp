@@ -222,7 +222,7 @@ void CProgrammerDlg::OnProgramm() {
         // The file protects the chip, which is not the file: the chip stays readable.
         protectionWithheld_ = result.protectionWithheld;
         if (protectionWithheld_) {
-            SetDlgItemText(Ctl::StatusLine, Messages::ProtectionWithheld);
+            SetDlgItemText(Ctl::StatusLine, Messages::ProtectionWithheldStatus);
             desktop_.Tell(Messages::ProtectionWithheld, Desktop::Icon::Stop);
         }
     }
@@ -310,7 +310,7 @@ void CProgrammerDlg::OnAutomatic() {
     board_.Pause(StepPauseMilliseconds);
     if (protectionWithheld_) {
         // Programm said why; the configuration word left blank on purpose is no error of its own.
-        SetDlgItemText(Ctl::StatusLine, Messages::ProtectionWithheld);
+        SetDlgItemText(Ctl::StatusLine, Messages::ProtectionWithheldStatus);
     } else {
         if (VerifyAllowed) {
             OnCompare();
