@@ -186,8 +186,9 @@ ChipOutcome BlankCheck(CommandContext& context, bool readTwice) {
     ChipOutcome outcome;
     outcome.passed = result.nonBlankWords == 0;
     // Zeros everywhere may be a protected chip, whose calibration byte would read as 00.
-    if (!outcome.passed &&
-        chip.family.Protects(ReadConfigWordFromChip(context.board, chip.family))) {
+    context.chipProtected =
+        !outcome.passed && chip.family.Protects(ReadConfigWordFromChip(context.board, chip.family));
+    if (*context.chipProtected) {
         outcome.summary = std::string("not blank: ") + ProtectedWords;
         return outcome;
     }
@@ -229,6 +230,18 @@ ChipOutcome ProgramCommand(CommandContext& context) {
     const auto calibrationSlot = static_cast<std::size_t>(chip.calibrationAddress);
     const auto configSlot = static_cast<std::size_t>(chip.family.configAddress);
     ChipOutcome outcome;
+
+    // Nothing programmed on a protected chip could be checked, and its calibration value cannot
+    // be read to be kept.
+    if (!context.chipProtected) {
+        context.chipProtected =
+            chip.family.Protects(ReadConfigWordFromChip(context.board, chip.family));
+    }
+    if (*context.chipProtected) {
+        outcome.passed = false;
+        outcome.summary = std::string("not programmed: ") + ProtectedWords;
+        return outcome;
+    }
 
     // As Automatic does: a chip that holds a calibration value keeps it.
     const int onChip =
@@ -299,6 +312,10 @@ ChipOutcome AutoCommand(CommandContext& context) {
     // its own: read again, twice, before it is said.
     if (!hidden && (!blank.passed || context.calibrationOnChip == NoCalibration)) {
         blank = BlankCheck(context, true);
+    }
+    if (context.chipProtected.value_or(false)) {
+        blank.summary = "refused: " + blank.summary;
+        return blank;
     }
     if (!blank.passed && !context.options.allowNonblank) {
         blank.summary = "refused: " + blank.summary + " (--allow-nonblank programs it anyway)";

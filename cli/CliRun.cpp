@@ -126,10 +126,10 @@ bool CliRun::ChooseChip(BoardConnection& board) {
 }
 
 ChipOutcome CliRun::RunOnce(ProgrammerLink& board) {
-    CommandContext context{board,     *chip_,
-                           options_,  file_,
-                           progress_, [this](const std::string& text) { Info("warning: " + text); },
-                           false,     std::nullopt};
+    CommandContext context{
+        board, *chip_,       options_,
+        file_, progress_,    [this](const std::string& text) { Info("warning: " + text); },
+        false, std::nullopt, std::nullopt};
     using Runner = ChipOutcome (*)(CommandContext&);
     const struct {
         Command command;

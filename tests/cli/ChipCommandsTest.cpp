@@ -205,6 +205,10 @@ TEST_P(CliChipTest, AProtectingFileAndAProtectedChip) {
         {{"-c", FindChip(Type())->name, "blank"},
          "not blank: the chip is code-protected: its program words read as zeros and its "
          "calibration value cannot be read\n"},
+        // Nothing programmed on it could be checked.
+        {{"program", protecting}, "not programmed: the chip is code-protected"},
+        {{"--allow-nonblank", "auto", protecting},
+         "refused: not blank: the chip is code-protected"},
     };
     for (const auto& row : rows) {
         std::vector<std::string> arguments{"--port", "sim"};
@@ -214,6 +218,7 @@ TEST_P(CliChipTest, AProtectingFileAndAProtectedChip) {
         EXPECT_EQ(run.status, ExitStatus::ChipFailed);
         EXPECT_TRUE(Has(run.out, row.out)) << run.out;
         EXPECT_FALSE(Has(run.out, "calibration 00")) << run.out;
+        EXPECT_FALSE(Has(run.out, "--allow-nonblank")) << run.out;
     }
 }
 
