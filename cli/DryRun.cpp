@@ -162,6 +162,10 @@ int Plan::Print() {
     ConfigurationWord();
     IdWords();
     if (!verify) {
+        if (chip_->family.Protects(Slot(chip_->configAddress))) {
+            out_ << "the configuration word last, once the chip reads back as the file; "
+                    "otherwise it is left blank and the chip readable\n";
+        }
         CalibrationRule();
         if (!fit.Fits()) {
             out_ << "warning: " << DescribeImageFit(*chip_, fit)
