@@ -12,7 +12,7 @@ namespace {
 
 // The programmed words that are not the image's, read as every read the front ends report from
 // (twice, in power-ups of their own, unless the first pass is the image): program words, the
-// calibration word when it was programmed, the ID words when they were.
+// calibration word when one was programmed, the ID words when they were.
 std::vector<int> WordsNotAsProgrammed(ProgrammerLink& board, const ChipInfo& chip,
                                       const ProgramJob& job, const Progress& progress) {
     const ChipFamily& family = chip.family;
@@ -24,9 +24,9 @@ std::vector<int> WordsNotAsProgrammed(ProgrammerLink& board, const ChipInfo& chi
                 addresses.push_back(k);
             }
         }
-        if (job.words > chip.calibrationAddress &&
-            family.Forced(onChip.calibration) !=
-                family.Forced(job.image[chip.calibrationAddress])) {
+        const std::uint32_t calibration = job.image[chip.calibrationAddress];
+        if (job.words > chip.calibrationAddress && !family.IsBlankForProgramming(calibration) &&
+            family.Forced(onChip.calibration) != family.Forced(calibration)) {
             addresses.push_back(chip.calibrationAddress);
         }
         if (job.idAddress != NoIdWords) {
