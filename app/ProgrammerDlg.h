@@ -198,6 +198,9 @@ private:
     // The board stopped answering part-way: it is powered down already; say so, and count it as
     // gone until the user searches again.
     void ReportPortFailure(const std::string& why);
+    // Three reads of the chip gave three answers, the board answering: the chip's fault, not the
+    // board's, which stays found.
+    void ReportInconsistentChip();
 
     ProgrammerLink& board_;
     Desktop& desktop_;
@@ -209,6 +212,7 @@ private:
     bool ignoreNotifications_ = false;
     bool fitConfirmed_ = false;  // during Automatic, once the user went on with a misfit
     bool operationRunning_ = false;
+    bool protectionWithheld_ = false;  // the last Programm left the chip readable
 
     friend class NotificationGuard;
 };

@@ -52,8 +52,9 @@ struct Comparison {
     int calibration = NoCalibration;  // the calibration word's low byte, read with the rest
 };
 
-// The program words 0 to the file's last used word and the configuration word, as read; on a
-// protected chip the configuration word alone, since the program words read back as zeros.
+// The program words 0 to the file's last used word, the ID words when the file has any, and the
+// configuration word, as read; on a protected chip the program words read back as zeros, so only
+// the ID words and the configuration word.
 Comparison CompareWords(const ChipInfo& chip, const std::vector<std::uint32_t>& image,
                         const ConfigAndIdWords& onChip) {
     const ChipFamily& family = chip.family;
@@ -71,18 +72,16 @@ Comparison CompareWords(const ChipInfo& chip, const std::vector<std::uint32_t>& 
                                        Hex(inFile & family.wordMask, Digits(chip)));
         }
     };
-    if (!comparison.codeProtected) {
-        for (int k = 0; k < count; ++k) {
-            const std::uint16_t expected = family.Forced(image[static_cast<std::size_t>(k)]);
-            const std::uint16_t word = onChip.words[static_cast<std::size_t>(k)];
-            if (word != expected) {
-                differ(k, word, expected);
-            }
+    for (int k = 0; k < count && !comparison.codeProtected; ++k) {
+        const std::uint16_t expected = family.Forced(image[static_cast<std::size_t>(k)]);
+        const std::uint16_t word = onChip.words[static_cast<std::size_t>(k)];
+        if (word != expected) {
+            differ(k, word, expected);
         }
-        if (withIds) {
-            for (const WordMismatch& mismatch : IdWordDifferences(chip, image.data(), onChip.ids)) {
-                differ(mismatch.address, mismatch.chip, mismatch.expected);
-            }
+    }
+    if (withIds) {
+        for (const WordMismatch& mismatch : IdWordDifferences(chip, image.data(), onChip.ids)) {
+            differ(mismatch.address, mismatch.chip, mismatch.expected);
         }
     }
     const auto configSlot = static_cast<std::size_t>(family.configAddress);
@@ -123,10 +122,17 @@ std::string DifferenceSummary(const Comparison& comparison) {
                            : CountOf(comparison.differences) +
                                  (comparison.differences == 1 ? " differs" : " differ");
     if (comparison.codeProtected) {
-        text += " (code-protected chip: only the configuration word compared)";
+        text +=
+            " (code-protected chip: its configuration word and ID words compared; the "
+            "program words were compared before it was protected)";
     }
     return text;
 }
+
+// A protected chip's program words and calibration instruction read as zeros.
+constexpr char ProtectedWords[] =
+    "the chip is code-protected: its program words read as zeros and its calibration value "
+    "cannot be read";
 
 }  // namespace
 
@@ -146,9 +152,7 @@ ChipOutcome ReadChipCommand(CommandContext& context) {
         // Every program word reads as zero, the calibration instruction too: a file of them is
         // no copy of the chip, and a zero would pass for a calibration value.
         outcome.passed = false;
-        outcome.summary = "read " + std::string(chip.name) +
-                          ": the chip is code-protected: its program words read as zeros and its "
-                          "calibration value cannot be read; ";
+        outcome.summary = "read " + std::string(chip.name) + ": " + ProtectedWords + "; ";
         if (context.options.force) {
             outcome.data = ChipHexText(chip, image);
             outcome.summary += "the words are written as read, as --force says";
@@ -179,9 +183,16 @@ ChipOutcome BlankCheck(CommandContext& context, bool readTwice) {
                         return BlankCheckWords(context.board, chip.family, chip.calibrationAddress,
                                                progress);
                     });
-    context.calibrationOnChip = result.calibrationWord & 0xFF;
     ChipOutcome outcome;
     outcome.passed = result.nonBlankWords == 0;
+    // Zeros everywhere may be a protected chip, whose calibration byte would read as 00.
+    context.chipProtected =
+        !outcome.passed && chip.family.Protects(ReadConfigWordFromChip(context.board, chip.family));
+    if (*context.chipProtected) {
+        outcome.summary = std::string("not blank: ") + ProtectedWords;
+        return outcome;
+    }
+    context.calibrationOnChip = result.calibrationWord & 0xFF;
     outcome.summary =
         (outcome.passed ? std::string("blank")
                         : "not blank: " + CountOf(result.nonBlankWords) + " programmed") +
@@ -192,8 +203,22 @@ ChipOutcome BlankCheck(CommandContext& context, bool readTwice) {
 ChipOutcome VerifyCommand(CommandContext& context) {
     const Comparison comparison = Compare(context, context.file.image);
     ChipOutcome outcome;
-    outcome.passed = comparison.differences == 0;
     outcome.details = comparison.lines;
+    if (comparison.codeProtected) {
+        // What can be read may be the file's; the program itself cannot be seen to be.
+        outcome.passed = false;
+        const bool withIds = HasIdWords(context.chip, context.file.image.data());
+        outcome.summary =
+            "not verified: the chip is code-protected: its program words and calibration value "
+            "cannot be read; its configuration word" +
+            std::string(withIds ? " and ID words" : "") +
+            (comparison.differences == 0
+                 ? std::string(withIds ? " are" : " is") + " the file's"
+                 : ": " + CountOf(comparison.differences) +
+                       (comparison.differences == 1 ? " differs" : " differ"));
+        return outcome;
+    }
+    outcome.passed = comparison.differences == 0;
     outcome.summary =
         (outcome.passed ? "verified: " : "verify failed: ") + DifferenceSummary(comparison);
     return outcome;
@@ -205,6 +230,18 @@ ChipOutcome ProgramCommand(CommandContext& context) {
     const auto calibrationSlot = static_cast<std::size_t>(chip.calibrationAddress);
     const auto configSlot = static_cast<std::size_t>(chip.family.configAddress);
     ChipOutcome outcome;
+
+    // Nothing programmed on a protected chip could be checked, and its calibration value cannot
+    // be read to be kept.
+    if (!context.chipProtected) {
+        context.chipProtected =
+            chip.family.Protects(ReadConfigWordFromChip(context.board, chip.family));
+    }
+    if (*context.chipProtected) {
+        outcome.passed = false;
+        outcome.summary = std::string("not programmed: ") + ProtectedWords;
+        return outcome;
+    }
 
     // As Automatic does: a chip that holds a calibration value keeps it.
     const int onChip =
@@ -244,6 +281,11 @@ ChipOutcome ProgramCommand(CommandContext& context) {
     if (result.configurationFailed) {
         outcome.summary += " (the configuration word among them)";
     }
+    if (result.protectionWithheld) {
+        outcome.summary +=
+            "; not code-protected: the chip is not the file, so its configuration word was left "
+            "blank and the chip can still be read";
+    }
     if (comparison.differences > 0 || comparison.codeProtected) {
         outcome.summary += "; " + DifferenceSummary(comparison);
     }
@@ -270,6 +312,10 @@ ChipOutcome AutoCommand(CommandContext& context) {
     // its own: read again, twice, before it is said.
     if (!hidden && (!blank.passed || context.calibrationOnChip == NoCalibration)) {
         blank = BlankCheck(context, true);
+    }
+    if (context.chipProtected.value_or(false)) {
+        blank.summary = "refused: " + blank.summary;
+        return blank;
     }
     if (!blank.passed && !context.options.allowNonblank) {
         blank.summary = "refused: " + blank.summary + " (--allow-nonblank programs it anyway)";

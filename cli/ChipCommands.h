@@ -36,6 +36,9 @@ struct CommandContext {
     // The chip's calibration value as an earlier step of the same command read it (auto's blank
     // check reads the calibration word last), so programming need not power up to read it again.
     std::optional<int> calibrationOnChip;
+    // Whether the chip's configuration word protects it, once an earlier step found out (a blank
+    // chip does not; a protected one reads as zeros).
+    std::optional<bool> chipProtected;
 };
 
 ChipOutcome ReadChipCommand(CommandContext& context);

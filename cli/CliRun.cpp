@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "chip/AgreedRead.h"
 #include "chip/ChipTable.h"
 #include "chip/Interruption.h"
 #include "cli/BatchPrompt.h"
@@ -125,10 +126,10 @@ bool CliRun::ChooseChip(BoardConnection& board) {
 }
 
 ChipOutcome CliRun::RunOnce(ProgrammerLink& board) {
-    CommandContext context{board,     *chip_,
-                           options_,  file_,
-                           progress_, [this](const std::string& text) { Info("warning: " + text); },
-                           false,     std::nullopt};
+    CommandContext context{
+        board, *chip_,       options_,
+        file_, progress_,    [this](const std::string& text) { Info("warning: " + text); },
+        false, std::nullopt, std::nullopt};
     using Runner = ChipOutcome (*)(CommandContext&);
     const struct {
         Command command;
@@ -243,6 +244,11 @@ int CliRun::RunChips(BoardConnection& board) {
             }
             status = ExitStatus::Interrupted;  // the batch's tally still counts the chips done
             break;
+        } catch (const InconsistentReads& inconsistent) {
+            // The chip, not the board: the board's checks held around every read.
+            outcome.passed = false;
+            outcome.summary = std::string("failed: ") + inconsistent.what() +
+                              (programmingStarted_ ? "; the chip has been programmed" : "");
         } catch (const PortFailure& failure) {
             // The board, not the chip: the bracket has switched the supplies off already.
             Error(std::string("the programmer stopped answering (") + failure.what() +
