@@ -41,8 +41,8 @@ struct CliEnvironment {
     // libftdi1, for the FTDI adapters (chosen, or searched when no port is); nullptr: the real
     // library.
     FtdiCalls* ftdi = nullptr;
-    // Several boards at once (--port given more than once) run on a thread each. The real clock
-    // and the real waits serve any thread; a test gives each board a virtual clock of its own
-    // (its waits, and the clock its simulated chip judges them by). Unset: `delays` and `clock`.
+    // Several boards at once (--port given more than once) run on a thread each. Unset: each
+    // board waits on SharedCoreDelays and reads `clock`; a test gives each board a virtual clock
+    // of its own (its waits, and the clock its simulated chip judges them by).
     std::function<BoardClock()> boardClock = {};
 };

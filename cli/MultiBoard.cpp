@@ -21,6 +21,7 @@
 #include "cli/TerminalProgress.h"
 #include "image/Checksum.h"
 #include "link/PortIo.h"
+#include "link/SharedCoreDelays.h"
 
 namespace {
 
@@ -150,8 +151,11 @@ void BoardsRun::MakeBoards() {
         board->options.portName = port.name;
         board->options.pins = port.pins;
         board->options.ports.clear();
-        board->clock = env_.boardClock ? env_.boardClock() : BoardClock{nullptr, env_.clock};
-        Delays& delays = board->clock.delays ? *board->clock.delays : env_.delays;
+        // The real waits, made to share the cores with the other boards' threads.
+        board->clock = env_.boardClock
+                           ? env_.boardClock()
+                           : BoardClock{std::make_shared<SharedCoreDelays>(), env_.clock};
+        Delays& delays = *board->clock.delays;
         board->environment = std::make_unique<CliEnvironment>(
             CliEnvironment{board->out,
                            board->err,
