@@ -165,7 +165,12 @@ std::vector<std::string> Production::ResultLines(const ChipOutcome& outcome, con
             line += " (" + ChecksumText(programmed) + " with the serial number)";
         }
     }
-    if (!outcome.ids.empty()) {
+    // The ID words when they hold anything: a serial number, a version.
+    bool anyId = false;
+    for (const std::uint16_t word : outcome.ids) {
+        anyId = anyId || !chip.family.IsBlankForProgramming(word);
+    }
+    if (anyId) {
         line += "; ID words " + IdText(chip, outcome.ids);
     }
     lines.push_back(line);

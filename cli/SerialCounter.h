@@ -27,7 +27,7 @@ public:
                  std::string& why);
     // The next `count` numbers, without reserving them (--dry-run).
     bool Peek(int count, std::vector<std::uint32_t>& serials, std::string& why);
-    // Where the numbers come from, for the dry run: "serial file s (next 0x1005)".
+    // Whether the numbers are shown in hex: as START was written, or as the serial file holds them.
     bool hex() const { return hex_; }
 
 private:

@@ -185,6 +185,10 @@ TEST_F(ProductionTest, ABatchOfFiveNumbersItsChipsAndLogsEachRow) {
         EXPECT_EQ(IdNumber(SocketChip()), 0x1000 + chip);
     }
     EXPECT_EQ(ReadText(serials), "0x1005\n");
+    // A dry run says which numbers come next, and takes none.
+    const Run dry = Cli({"--serial-file", serials.c_str(), "--dry-run", "auto", blink508.c_str()});
+    EXPECT_NE(dry.out.find("the next chips get 0x1005, 0x1006,"), std::string::npos) << dry.out;
+    EXPECT_EQ(ReadText(serials), "0x1005\n");
     const auto rows = ParseCsv(ReadText(log));
     ASSERT_EQ(rows.size(), 6u);
     EXPECT_EQ(rows[0],
