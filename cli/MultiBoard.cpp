@@ -117,7 +117,7 @@ private:
     bool FindBoards();
     bool ChooseChip();
     void RunChip(Board& board, int number);
-    void PrintRound(int number);
+    void PrintRound();
 
     const CliOptions& options_;
     CliEnvironment& env_;
@@ -322,8 +322,7 @@ void BoardsRun::RunChip(Board& board, int number) {
     }
 }
 
-void BoardsRun::PrintRound(int number) {
-    static_cast<void>(number);
+void BoardsRun::PrintRound() {
     for (const auto& board : boards_) {
         std::istringstream out(board->out.str());
         std::istringstream err(board->err.str());
@@ -399,7 +398,7 @@ int BoardsRun::Execute() {
         for (std::thread& thread : threads) {
             thread.join();
         }
-        PrintRound(number);
+        PrintRound();
         bool usage = false;
         bool anyActive = false;
         for (const auto& board : boards_) {
