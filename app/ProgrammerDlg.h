@@ -188,6 +188,8 @@ private:
     void ForgetFileImage();
     void BlankCheck(int n);
     void VerifyChip();
+    // The image's checksum, as the chip maker's tools show it, in the status line's tooltip.
+    void ShowChecksumTip();
     // Programm's last step: the programmed words and the configuration word read again from a
     // fresh power-up, as the per-word read-back cannot see an address counter that slipped.
     // Returns the words that differ; sets *configurationFailed when the configuration word does.

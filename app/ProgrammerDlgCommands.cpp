@@ -121,6 +121,7 @@ void CProgrammerDlg::ReadChip(const ChipInfo& chip) {
     SetDlgItemText(Ctl::StatusLine, QStringLiteral(" "));
     SetBarPosition(ProgressBar, -1);
     SetBarPosition(MemoryFillBar, LastUsedAddress * 100 / n);
+    ShowChecksumTip();
 }
 
 void CProgrammerDlg::RunOnSelectedChip(Desktop::Icon noChipIcon,
@@ -171,6 +172,7 @@ void CProgrammerDlg::VerifyChip() {
                    result.differences > 0
                        ? QStringLiteral("%1 Bytes NOT equal !").arg(result.differences)
                        : QStringLiteral("EPROM and File equal !"));
+    ShowChecksumTip();
 }
 
 bool CProgrammerDlg::ImageFitsOrUserGoesOn() {

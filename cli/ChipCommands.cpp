@@ -16,6 +16,7 @@
 #include "cli/ResultTexts.h"
 #include "cli/TerminalProgress.h"
 #include "image/Calibration.h"
+#include "image/Checksum.h"
 #include "image/ConfigWordPanel.h"
 #include "image/IntelHex.h"
 
@@ -50,6 +51,8 @@ struct Comparison {
     std::vector<std::string> lines;  // one per difference
     int differences = 0;
     int calibration = NoCalibration;  // the calibration word's low byte, read with the rest
+    std::uint16_t checksum = 0;       // the chip's, from every program word read
+    std::vector<std::uint16_t> ids;
 };
 
 // The program words 0 to the file's last used word, the ID words when the file has any, and the
@@ -64,6 +67,8 @@ Comparison CompareWords(const ChipInfo& chip, const std::vector<std::uint32_t>& 
     const std::uint16_t chipConfig = onChip.config;
     comparison.calibration = onChip.calibration & 0xFF;
     comparison.codeProtected = IsCodeProtected(family.Is14Bit(), chipConfig);
+    comparison.checksum = ChipChecksum(chip, onChip.words, chipConfig, onChip.ids);
+    comparison.ids = onChip.ids;
     auto differ = [&](int address, std::uint16_t onChip, std::uint16_t inFile) {
         ++comparison.differences;
         if (comparison.differences <= ListedDifferences) {
@@ -110,7 +115,8 @@ Comparison Compare(CommandContext& context, const std::vector<std::uint32_t>& im
                    (comparison.codeProtected || comparison.calibration == *calibration);
         };
     }
-    const int count = LastUsedWord(chip, image) + 1;
+    // Every program word, not only the file's: the chip's checksum counts them all.
+    const int count = chip.calibrationAddress;
     return CompareWords(chip, image,
                         ReadConfigAndIdWords(context.board, chip, count,
                                              context.progress.For("Verifying"), expected));
@@ -146,6 +152,13 @@ ChipOutcome ReadChipCommand(CommandContext& context) {
     image[static_cast<std::size_t>(chip.configAddress)] =
         ReadConfigWordFromChip(context.board, chip.family);
     ChipOutcome outcome;
+    // A protected chip has a checksum too: the maker's rule counts its hidden words as the zeros
+    // they read as.
+    outcome.checksum = ImageChecksum(chip, image.data());
+    for (int k = 0; k < IdWordCount; ++k) {
+        outcome.ids.push_back(
+            static_cast<std::uint16_t>(image[static_cast<std::size_t>(chip.idAddress + k)]));
+    }
     const auto config =
         static_cast<std::uint16_t>(image[static_cast<std::size_t>(chip.configAddress)]);
     if (IsCodeProtected(chip.family.Is14Bit(), config)) {
@@ -221,6 +234,9 @@ ChipOutcome VerifyCommand(CommandContext& context) {
     outcome.passed = comparison.differences == 0;
     outcome.summary =
         (outcome.passed ? "verified: " : "verify failed: ") + DifferenceSummary(comparison);
+    outcome.checksum = comparison.checksum;
+    outcome.ids = comparison.ids;
+    outcome.differences = comparison.differences;
     return outcome;
 }
 
@@ -276,6 +292,10 @@ ChipOutcome ProgramCommand(CommandContext& context) {
 
     outcome.passed = result.errors == 0 && comparison.differences == 0;
     outcome.details = comparison.lines;
+    outcome.checksum = comparison.checksum;
+    outcome.ids = comparison.ids;
+    outcome.differences = comparison.differences;
+    outcome.calibration = calibration;
     outcome.summary = std::string(outcome.passed ? "programmed" : "programming failed") + ", " +
                       CalibrationText(calibration) + ", " + CountOf(result.errors, "error");
     if (result.configurationFailed) {

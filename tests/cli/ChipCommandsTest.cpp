@@ -8,6 +8,7 @@
 #include "chip/Interruption.h"
 #include "cli/ExitStatus.h"
 #include "cli/HexFile.h"
+#include "image/Checksum.h"
 #include "image/IntelHex.h"
 #include "tests/cli/CliFixture.h"
 
@@ -26,6 +27,11 @@ protected:
     int Type() const { return GetParam(); }
     std::string File() const { return Data(BlinkFiles[Type()]); }
     std::uint16_t Erased() const { return Type() >= 3 ? 0x3FFF : 0x0FFF; }
+    // The file's checksum as the maker's rule gives it, "0x1A2B".
+    std::string FileChecksum() const {
+        return ChecksumText(ImageChecksum(
+            *FindChip(Type()), LoadHexFile(QString::fromStdString(File())).image.data()));
+    }
 };
 
 TEST_P(CliChipTest, AutoThenVerifyReadBlankConfigAndOsccal) {
@@ -35,13 +41,16 @@ TEST_P(CliChipTest, AutoThenVerifyReadBlankConfigAndOsccal) {
 
     const Run programmed = Cli({"--port", "sim", "auto", File().c_str()});
     EXPECT_EQ(programmed.status, ExitStatus::Done) << programmed.err;
-    EXPECT_EQ(programmed.out, "programmed, calibration 5A, 0 errors\n");
+    // The result, then the chip's checksum, which is the file's.
+    const std::string sums = "  checksum " + FileChecksum() + ", the file's " + FileChecksum();
+    EXPECT_EQ(programmed.out.rfind("programmed, calibration 5A, 0 errors\n" + sums, 0), 0u)
+        << programmed.out;
     const SimulatedChip chip = SocketChip();
     EXPECT_EQ(chip.Word(0), file.image[0] & Erased()) << "saved back into the socket";
     EXPECT_EQ(chip.CalibrationWord() & 0xFF, 0x5A) << "the factory value kept";
 
-    EXPECT_EQ(Cli({"--port", "sim", "verify", File().c_str()}).out,
-              "verified: chip and file equal\n");
+    const Run verified = Cli({"--port", "sim", "verify", File().c_str()});
+    EXPECT_EQ(verified.out.rfind("verified: chip and file equal\n" + sums, 0), 0u) << verified.out;
 
     // Read back as an assembler writes: masked words, blanks left out, configuration included.
     const Run read = Cli({"--port", "sim", "read", Path("out.hex").c_str()});
@@ -130,7 +139,9 @@ TEST_P(CliChipTest, FastAutoEndsWithAVerifiedChip) {
     Socket(SimulatedChip::Factory(Type(), 0x5A));
     const Run run = Cli({"--port", "sim", "--fast", "auto", File().c_str()});
     EXPECT_EQ(run.status, ExitStatus::Done) << run.out << run.err;
-    EXPECT_EQ(run.out, "programmed, calibration 5A, 0 errors\n");
+    EXPECT_EQ(
+        run.out.rfind("programmed, calibration 5A, 0 errors\n  checksum " + FileChecksum(), 0), 0u)
+        << run.out;
     EXPECT_EQ(Cli({"--port", "sim", "verify", File().c_str()}).status, ExitStatus::Done);
 }
 
