@@ -24,6 +24,7 @@
 #include "app/HelpFile.h"
 #include "app/NotificationGuard.h"
 #include "app/WaitCursor.h"
+#include "chip/AgreedRead.h"
 #include "chip/Interruption.h"
 #include "link/PortIo.h"
 
@@ -218,6 +219,8 @@ auto CProgrammerDlg::Notified(Handler handler, bool chipCommand) {
             // The chip is powered down already; the user asked the program to end.
             done(InterruptedResult);
             return;
+        } catch (const InconsistentReads&) {
+            ReportInconsistentChip();
         } catch (const PortFailure& failure) {
             ReportPortFailure(failure.what());
         }

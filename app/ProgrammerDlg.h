@@ -188,6 +188,8 @@ private:
     void ForgetFileImage();
     void BlankCheck(int n);
     void VerifyChip();
+    // The image's checksum, as the chip maker's tools show it, in the status line's tooltip.
+    void ShowChecksumTip();
     // Programm's last step: the programmed words and the configuration word read again from a
     // fresh power-up, as the per-word read-back cannot see an address counter that slipped.
     // Returns the words that differ; sets *configurationFailed when the configuration word does.
@@ -198,6 +200,9 @@ private:
     // The board stopped answering part-way: it is powered down already; say so, and count it as
     // gone until the user searches again.
     void ReportPortFailure(const std::string& why);
+    // Three reads of the chip gave three answers, the board answering: the chip's fault, not the
+    // board's, which stays found.
+    void ReportInconsistentChip();
 
     ProgrammerLink& board_;
     Desktop& desktop_;
@@ -209,6 +214,7 @@ private:
     bool ignoreNotifications_ = false;
     bool fitConfirmed_ = false;  // during Automatic, once the user went on with a misfit
     bool operationRunning_ = false;
+    bool protectionWithheld_ = false;  // the last Programm left the chip readable
 
     friend class NotificationGuard;
 };

@@ -85,6 +85,15 @@ void CProgrammerDlg::ReportPortFailure(const std::string& why) {
                   Desktop::Icon::Stop);
 }
 
+void CProgrammerDlg::ReportInconsistentChip() {
+    SetDlgItemText(Ctl::StatusLine, QStringLiteral("PIC reads inconsistent !"));
+    SetBarPosition(ProgressBar, -1);
+    desktop_.Tell(QStringLiteral("PIC reads inconsistent ! Three readings of the chip gave three "
+                                 "different results: an EPROM cell programmed too weakly, or a "
+                                 "bad contact in the socket. The programmer itself answers."),
+                  Desktop::Icon::Stop);
+}
+
 void CProgrammerDlg::OnSearchProgrammer() {
     WaitCursor wait;
     FindProgrammer();

@@ -121,6 +121,7 @@ void CProgrammerDlg::ReadChip(const ChipInfo& chip) {
     SetDlgItemText(Ctl::StatusLine, QStringLiteral(" "));
     SetBarPosition(ProgressBar, -1);
     SetBarPosition(MemoryFillBar, LastUsedAddress * 100 / n);
+    ShowChecksumTip();
 }
 
 void CProgrammerDlg::RunOnSelectedChip(Desktop::Icon noChipIcon,
@@ -171,6 +172,7 @@ void CProgrammerDlg::VerifyChip() {
                    result.differences > 0
                        ? QStringLiteral("%1 Bytes NOT equal !").arg(result.differences)
                        : QStringLiteral("EPROM and File equal !"));
+    ShowChecksumTip();
 }
 
 bool CProgrammerDlg::ImageFitsOrUserGoesOn() {
@@ -189,6 +191,7 @@ bool CProgrammerDlg::ImageFitsOrUserGoesOn() {
 }
 
 void CProgrammerDlg::OnProgramm() {
+    protectionWithheld_ = false;
     if (!ProgrammerFound() || !ImageFitsOrUserGoesOn()) {
         return;
     }
@@ -218,6 +221,12 @@ void CProgrammerDlg::OnProgramm() {
         }
         desktop_.Tell(QStringLiteral("%1 Programm ERRORS !").arg(result.errors),
                       Desktop::Icon::None);
+        // The file protects the chip, which is not the file: the chip stays readable.
+        protectionWithheld_ = result.protectionWithheld;
+        if (protectionWithheld_) {
+            SetDlgItemText(Ctl::StatusLine, Messages::ProtectionWithheldStatus);
+            desktop_.Tell(Messages::ProtectionWithheld, Desktop::Icon::Stop);
+        }
     }
     SetBarPosition(ProgressBar, -1);
 }
@@ -301,13 +310,18 @@ void CProgrammerDlg::OnAutomatic() {
     }
     OnProgramm();
     board_.Pause(StepPauseMilliseconds);
-    if (VerifyAllowed) {
-        OnCompare();
-        board_.Pause(StepPauseMilliseconds);
+    if (protectionWithheld_) {
+        // Programm said why; the configuration word left blank on purpose is no error of its own.
+        SetDlgItemText(Ctl::StatusLine, Messages::ProtectionWithheldStatus);
     } else {
-        SetDlgItemText(Ctl::StatusLine, QStringLiteral("Code Protection! No Verification."));
+        if (VerifyAllowed) {
+            OnCompare();
+            board_.Pause(StepPauseMilliseconds);
+        } else {
+            SetDlgItemText(Ctl::StatusLine, QStringLiteral("Code Protection! No Verification."));
+        }
+        CheckConfigWordOnChip();
+        board_.Pause(StepPauseMilliseconds);
     }
-    CheckConfigWordOnChip();
-    board_.Pause(StepPauseMilliseconds);
     OnOscCal();
 }

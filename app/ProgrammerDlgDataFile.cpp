@@ -100,6 +100,7 @@ void CProgrammerDlg::LoadDataText() {
         CalibrationWord = static_cast<std::uint16_t>(FileImage[static_cast<std::size_t>(last)]);
         ReadConfigWord();
     }
+    ShowChecksumTip();
 }
 
 void CProgrammerDlg::SelectChip(int row) {

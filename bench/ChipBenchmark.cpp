@@ -13,6 +13,8 @@
 //
 // Not a test: it sleeps for real and takes a while (programming a 12C672 alone is about 13 s).
 //   chipsmith_benchmark [--chip 12c672] [--access-ns N] [--measure-port lpt1|0x378|/dev/parportN]
+//   chipsmith_benchmark --boards 4 [--chip 12c672]: a full chip programmed with --fast on 4
+//   simulated boards at once, each on its own thread, against one board
 
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BoardsBenchmark.h"
 #include "bench/CountingDelays.h"
 #include "bench/PortAccessTiming.h"
 #include "chip/ChipOperations.h"
@@ -46,6 +49,7 @@ struct Options {
     bool accessGiven = false;
     std::string measurePort;
     std::string chip;
+    int boards = 0;  // --boards N: N boards at once against one, and nothing else
 };
 
 // Every usable word non-blank, the calibration slot left blank (the chip keeps its own), and a
@@ -237,6 +241,11 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.measurePort = value;
         } else if (name == "--chip") {
             options.chip = value;
+        } else if (name == "--boards") {
+            options.boards = std::atoi(value.c_str());
+            if (options.boards < 1) {
+                return false;
+            }
         } else {
             return false;
         }
@@ -251,7 +260,7 @@ int main(int argc, char** argv) {
     if (!ParseOptions(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: %s [--chip NAME] [--access-ns N] [--measure-port lpt1|0x378|"
-                     "/dev/parportN]\n",
+                     "/dev/parportN] [--boards N]\n",
                      argv[0]);
         return 2;
     }
@@ -272,6 +281,15 @@ int main(int argc, char** argv) {
     CountingDelays counting(real);
     std::mt19937 random(20240601);
 
+    if (options.boards > 0) {
+        for (const ChipInfo& chip : ChipTable) {
+            const std::vector<std::uint32_t> image = RandomImage(chip, random);
+            if (options.chip.empty() ? chip.chipType == 4 : options.chip == chip.name) {
+                BenchmarkBoards(chip, image, options.boards);
+            }
+        }
+        return 0;
+    }
     PrintHeader(options.accessNs);
     for (const ChipInfo& chip : ChipTable) {
         // Every chip's image is drawn, so that one chip's figures do not depend on the filter.

@@ -4,7 +4,9 @@
 // write the port lost (a clock edge) puts the chip's address counter out of step for the rest of
 // its power-up; both stay within one pass. So the read is done twice, each pass in a power-up of
 // its own; when the two differ, once more, and the answer is the third pass where it agrees with
-// one of the first two. Three different answers are the board's fault, not the chip's.
+// one of the first two. Three different answers, while the board's own checks around each pass
+// held, are the chip's: a cell programmed too weakly to read the same at every power-up, or a poor
+// contact in the socket.
 //
 // A check after programming knows what the chip should hold. A chip can differ from that only if
 // programming went wrong, and a board at fault then could not also make the check's pass read
@@ -16,6 +18,13 @@
 #include "chip/ChipOperations.h"
 #include "link/PortIo.h"
 #include "link/ProgrammerLink.h"
+
+// Three passes of the same read gave three answers. A PortFailure, so that every bracket and
+// harness treats it as the run's end, but the front ends say it of the chip, not the board.
+class InconsistentReads : public PortFailure {
+public:
+    using PortFailure::PortFailure;
+};
 
 // Between two passes, for the supplies to fall, as between the two power-ups of programming.
 constexpr int PassGapMilliseconds = 20;
@@ -48,5 +57,7 @@ Result Agreed(ProgrammerLink& board, const std::function<Result(const Progress&)
     if (third == first || third == second) {
         return third;
     }
-    throw PortFailure("the board gave three different answers to the same read");
+    throw InconsistentReads(
+        "the chip reads differently at each power-up: three reads of it gave three different "
+        "answers (a weakly programmed cell, or a poor contact in the socket)");
 }

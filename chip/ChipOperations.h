@@ -63,6 +63,9 @@ struct ProgramResult {
     int errors = 0;  // failed words, the configuration word included
     bool configurationFailed = false;
     std::vector<int> failedAddresses;  // chip addresses of the failed words, in programming order
+    // The image's configuration word protects the chip, but the chip did not hold the image's
+    // words: the configuration word was not programmed, so the chip can still be read.
+    bool protectionWithheld = false;
 };
 
 // Programs image slots 0..n-1 (n-1 with keepCalibration: the chip keeps its calibration word),

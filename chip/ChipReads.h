@@ -3,7 +3,8 @@
 // The reads the front ends report from: each powers the chip up and down by itself (RunOnChip),
 // reads twice and keeps only what the board answered alike (AgreedRead.h), so that one glitch or
 // one lost write can make neither a file, nor "equal", nor "blank". A disagreement that a third
-// pass cannot settle, a stuck line or a board that stopped answering throws PortFailure.
+// pass cannot settle throws InconsistentReads; a stuck line or a board that stopped answering
+// throws PortFailure.
 
 #include <cstdint>
 #include <functional>

@@ -11,6 +11,7 @@ const ChipFamily Core12{
     /*wordMask=*/0x0FFF,
     /*ReadForceMask=*/0xF000,
     /*configAddress=*/0xFFF,
+    /*protectionBits=*/0x0008,
     /*EnterProgramMode=*/EnterProgramMode12Bit,
     /*incrementsToAddressZero=*/1,
     /*configAtPowerUp=*/true,
@@ -32,6 +33,7 @@ const ChipFamily Core14{
     /*wordMask=*/0x3FFF,
     /*ReadForceMask=*/0xC000,
     /*configAddress=*/0x2007,
+    /*protectionBits=*/0x3F60,  // the four copies of CP1 (0x2A40) and of CP0 (0x1520)
     /*EnterProgramMode=*/EnterProgramMode14Bit,
     /*incrementsToAddressZero=*/0,
     /*configAtPowerUp=*/false,

@@ -31,6 +31,9 @@ struct ChipFamily {
     std::uint16_t ReadForceMask;
     // Image slot of the configuration word.
     int configAddress;
+    // The configuration word's code-protection bits: with any of them clear the chip reads its
+    // program words as zeros, and nothing can look at them again.
+    std::uint16_t protectionBits;
     // Power-up into programming mode (link/ProgrammerPort.h), told each supply switch as it is
     // written.
     void (*EnterProgramMode)(ProgrammerLink& board,
@@ -56,6 +59,10 @@ struct ChipFamily {
     bool Is14Bit() const { return wordBits == 14; }
     // An image word that programming leaves alone: every bit the chip has is 1.
     bool IsBlankForProgramming(std::uint32_t word) const { return (word & wordMask) == wordMask; }
+    // A configuration word that hides the chip's program words once it is programmed.
+    bool Protects(std::uint32_t configWord) const {
+        return (configWord & protectionBits) != protectionBits;
+    }
     // A word as it is stored and compared: the bits the chip lacks set, so blank is 0xFFFF.
     std::uint16_t Forced(std::uint32_t word) const {
         return static_cast<std::uint16_t>(word | ReadForceMask);

@@ -10,11 +10,17 @@
 //   ID words                  right after program memory      from 0x2000, after LoadConfiguration
 //   to the configuration word power down, 20 ms, power up     LoadConfiguration (or on from the
 //                                                             ID words) up to 0x2007
+//   back to a word (a chip that  power down, 20 ms, power up, power down, 20 ms, power up, 50 ms,
+//   fell out of step)            on from the configuration    on from 0 (LoadConfiguration for
+//                                word                         an ID word)
 //
 // Comparisons force both sides with the family's ReadForceMask, so only the bits the chip has
 // count. On the wire a 12-bit word carries bits 12 and 13 set; the chip ignores them.
 
 #include "chip/ProgramWalk.h"
+
+#include <functional>
+#include <utility>
 
 #include "chip/BoardChecks.h"
 #include "chip/ChipTable.h"
@@ -42,13 +48,18 @@ private:
     int done_ = 0;
 };
 
+// Powers the chip down and up again and brings it to the word at `address`, whose forced image
+// word is `expected`.
+using BackToWord = std::function<void(int address, std::uint16_t expected)>;
+
 class Walk {
 public:
-    Walk(const PulsePlan& plan, const ProgramJob& job, const Progress& progress)
+    Walk(const PulsePlan& plan, const ProgramJob& job, const Progress& progress, BackToWord back)
         : plan_(plan),
           family_(plan.Family()),
           job_(job),
-          bar_(progress, job.words + (HasIdWords() ? IdWordCount : 0)) {}
+          bar_(progress, job.words + (HasIdWords() ? IdWordCount : 0)),
+          back_(std::move(back)) {}
 
     bool HasIdWords() const { return job_.idAddress != NoIdWords; }
 
@@ -61,8 +72,15 @@ public:
             if (family_.Is14Bit() && !plan_.ReadsBack(expected)) {
                 Failed(address);
             }
-        } else if (!plan_.ProgramWord(expected)) {
-            Failed(address);
+        } else {
+            WordPulsing pulsing = plan_.ProgramWord(expected);
+            if (pulsing.outOfStep) {
+                back_(address, expected);
+                pulsing = plan_.ProgramWord(expected, pulsing);
+            }
+            if (!pulsing.right) {
+                Failed(address);
+            }
         }
         bar_.WordDone();
     }
@@ -92,8 +110,15 @@ private:
     const ChipFamily& family_;
     const ProgramJob& job_;
     ProgressAccumulator bar_;
+    BackToWord back_;
     ProgramResult result_;
 };
+
+void PowerCycle(ProgrammerLink& board, const ChipFamily& family) {
+    PowerDownChecked(board);
+    board.Pause(PowerCycleMilliseconds);
+    PowerUpChecked(board, family);
+}
 
 void Increment(ProgrammerLink& board, int times = 1) {
     for (int i = 0; i < times; ++i) {
@@ -104,7 +129,6 @@ void Increment(ProgrammerLink& board, int times = 1) {
 ProgramResult Walk12(const PulsePlan& plan, const ProgramJob& job, const Progress& progress) {
     ProgrammerLink& board = plan.Board();
     const ChipFamily& family = plan.Family();
-    Walk walk(plan, job, progress);
     // Power-up leaves the chip at its configuration word; the first step wraps it to 0, every
     // further one moves it on by one.
     int at = -1;
@@ -112,6 +136,11 @@ ProgramResult Walk12(const PulsePlan& plan, const ProgramJob& job, const Progres
         Increment(board, address - at);
         at = address;
     };
+    Walk walk(plan, job, progress, [&](int address, std::uint16_t) {
+        PowerCycle(board, family);
+        at = -1;
+        stepTo(address);
+    });
     for (int k = 0; k < job.words; ++k) {
         StopPoint(k);
         stepTo(k);
@@ -125,11 +154,11 @@ ProgramResult Walk12(const PulsePlan& plan, const ProgramJob& job, const Progres
             walk.Word(address);
         }
     }
-    PowerDownChecked(board);
-    board.Pause(PowerCycleMilliseconds);
-    PowerUpChecked(board, family);
-    if (!walk.ConfigurationBlank()) {
-        walk.Configuration();
+    if (job.configuration) {
+        PowerCycle(board, family);
+        if (!walk.ConfigurationBlank()) {
+            walk.Configuration();
+        }
     }
     ExitProgramMode(board);
     return walk.Result();
@@ -138,7 +167,18 @@ ProgramResult Walk12(const PulsePlan& plan, const ProgramJob& job, const Progres
 ProgramResult Walk14(const PulsePlan& plan, const ProgramJob& job, const Progress& progress) {
     ProgrammerLink& board = plan.Board();
     const ChipFamily& family = plan.Family();
-    Walk walk(plan, job, progress);
+    const int configurationArea = family.configAddress - family.incrementsFromConfigurationArea;
+    Walk walk(plan, job, progress, [&](int address, std::uint16_t expected) {
+        PowerCycle(board, family);
+        board.Pause(SettleMilliseconds);
+        if (address >= configurationArea) {
+            SendCommand(board, LoadConfiguration);
+            SendDataWord(board, expected);
+            Increment(board, address - configurationArea);
+        } else {
+            Increment(board, address);
+        }
+    });
     board.Pause(SettleMilliseconds);
     for (int k = 0; k < job.words; ++k) {
         StopPoint(k);
@@ -148,7 +188,6 @@ ProgramResult Walk14(const PulsePlan& plan, const ProgramJob& job, const Progres
     // LoadConfiguration moves the chip to 0x2000, where the ID words begin; its data frame is
     // not programmed by itself and carries the first word programmed there: the first ID word,
     // or the configuration word, as the window has always sent it. No power cycle on the way.
-    const int configurationArea = family.configAddress - family.incrementsFromConfigurationArea;
     int at = -1;
     if (walk.HasIdWords()) {
         SendCommand(board, LoadConfiguration);
@@ -160,7 +199,7 @@ ProgramResult Walk14(const PulsePlan& plan, const ProgramJob& job, const Progres
         }
         at = job.idAddress + IdWordCount;
     }
-    if (!walk.ConfigurationBlank()) {
+    if (job.configuration && !walk.ConfigurationBlank()) {
         if (at < 0) {
             SendCommand(board, LoadConfiguration);
             SendDataWord(board, family.Forced(job.image[family.configAddress]));
@@ -181,6 +220,24 @@ ProgramJob ClassicJob(const std::uint32_t* image, int n, bool keepCalibration) {
 
 ProgramResult ProgramWords(const PulsePlan& plan, const ProgramJob& job, const Progress& progress) {
     return plan.Family().Is14Bit() ? Walk14(plan, job, progress) : Walk12(plan, job, progress);
+}
+
+bool ProgramConfigurationWord(const PulsePlan& plan, const std::uint32_t* image) {
+    ProgrammerLink& board = plan.Board();
+    const ChipFamily& family = plan.Family();
+    const std::uint16_t word = family.Forced(image[family.configAddress]);
+    bool right = true;
+    if (!family.IsBlankForProgramming(word)) {
+        StopPoint(family.configAddress);
+        if (!family.configAtPowerUp) {
+            SendCommand(board, LoadConfiguration);
+            SendDataWord(board, word);
+            Increment(board, family.incrementsFromConfigurationArea);
+        }
+        right = plan.ProgramConfiguration(word);
+    }
+    ExitProgramMode(board);
+    return right;
 }
 
 ProgramResult ProgramCore12(ProgrammerLink& board, const std::uint32_t* image, int n,

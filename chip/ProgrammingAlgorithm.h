@@ -16,6 +16,9 @@ enum class Algorithm { Classic, Fast };
 // keepCalibration), with idWords also the four ID words from their image slots when any of them is
 // not blank, then the configuration word; powers down on every path (RunOnChip). A word that fails
 // is counted and programming goes on with the next one.
+// A configuration word that protects the chip hides its words for good, so it is programmed only
+// once they have been read back alike (AgreedRead.h) and found to be the image's, from a power-up
+// of its own; otherwise it is left unprogrammed and the result says so (protectionWithheld).
 ProgramResult ProgramChip(ProgrammerLink& board, const ChipInfo& chip, Algorithm algorithm,
                           const std::uint32_t* image, bool keepCalibration, bool idWords,
                           const Progress& progress);

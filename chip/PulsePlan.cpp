@@ -9,8 +9,12 @@
 // Adaptive, the chip maker's (numbers per family in the chip table):
 //   a pulse of 100 us and a read-back, until the word reads back right after N pulses (at most 8
 //   on the 12-bit chips, 25 on the 14-bit ones; still wrong after that: the word failed); then
-//   11 x N (12-bit) or 3 x N (14-bit) margin pulses, not read back. Pulsing a word that already
-//   reads right cannot change it, so its read-back stands.
+//   11 x N (12-bit) or 3 x N (14-bit) margin pulses. Pulsing a word that already reads right
+//   cannot change it, but N sets the margin, so a read that says "right" is read again first: one
+//   glitch on the returned line must not cut a word's margin from 36 pulses to 12. After the
+//   margin the word is read once more: a chip that fell out of step during the margin pulses
+//   (a lost clock edge) never got them, and reads wrong there; the walk then gives the word its
+//   pulses again from a fresh power-up, N counting the pulses of both tries.
 //   configuration 100 pulses of 100 us, one read-back
 //
 // A long pulse is a millisecond pause; a short one is a busy-wait, which is measured and never ends
@@ -41,8 +45,13 @@ int BusyWaitIterationsFor(int microseconds) {
 
 }  // namespace
 
-bool PulsePlan::ProgramWord(std::uint16_t expected) const {
-    return algorithm_ == Algorithm::Fast ? AdaptiveWord(expected) : ClassicWord(expected);
+WordPulsing PulsePlan::ProgramWord(std::uint16_t expected, const WordPulsing& earlier) const {
+    if (algorithm_ == Algorithm::Fast) {
+        return AdaptiveWord(expected, earlier.pulses);
+    }
+    WordPulsing word;
+    word.right = ClassicWord(expected);
+    return word;
 }
 
 bool PulsePlan::ProgramConfiguration(std::uint16_t word) const {
@@ -75,16 +84,20 @@ bool PulsePlan::ClassicWord(std::uint16_t expected) const {
     return ReadsBack(expected);
 }
 
-bool PulsePlan::AdaptiveWord(std::uint16_t expected) const {
+WordPulsing PulsePlan::AdaptiveWord(std::uint16_t expected, int earlierPulses) const {
     const AdaptivePulses& adaptive = family_.adaptive;
+    WordPulsing word;
     for (int pulses = 1; pulses <= adaptive.maxPulses; ++pulses) {
         ShortPulses(expected, 1);
-        if (ReadsBack(expected)) {
-            ShortPulses(expected, adaptive.marginFactor * pulses);
-            return true;
+        word.pulses = earlierPulses + pulses;
+        if (ReadsBack(expected) && ReadsBack(expected)) {
+            ShortPulses(expected, adaptive.marginFactor * word.pulses);
+            word.right = ReadsBack(expected);
+            word.outOfStep = !word.right;
+            return word;
         }
     }
-    return false;
+    return word;
 }
 
 void PulsePlan::LongPulses(std::uint16_t word, int count) const {

@@ -16,6 +16,7 @@
 #include "cli/ResultTexts.h"
 #include "cli/TerminalProgress.h"
 #include "image/Calibration.h"
+#include "image/Checksum.h"
 #include "image/ConfigWordPanel.h"
 #include "image/IntelHex.h"
 
@@ -50,10 +51,13 @@ struct Comparison {
     std::vector<std::string> lines;  // one per difference
     int differences = 0;
     int calibration = NoCalibration;  // the calibration word's low byte, read with the rest
+    std::uint16_t checksum = 0;       // the chip's, from every program word read
+    std::vector<std::uint16_t> ids;
 };
 
-// The program words 0 to the file's last used word and the configuration word, as read; on a
-// protected chip the configuration word alone, since the program words read back as zeros.
+// The program words 0 to the file's last used word, the ID words when the file has any, and the
+// configuration word, as read; on a protected chip the program words read back as zeros, so only
+// the ID words and the configuration word.
 Comparison CompareWords(const ChipInfo& chip, const std::vector<std::uint32_t>& image,
                         const ConfigAndIdWords& onChip) {
     const ChipFamily& family = chip.family;
@@ -63,6 +67,8 @@ Comparison CompareWords(const ChipInfo& chip, const std::vector<std::uint32_t>& 
     const std::uint16_t chipConfig = onChip.config;
     comparison.calibration = onChip.calibration & 0xFF;
     comparison.codeProtected = IsCodeProtected(family.Is14Bit(), chipConfig);
+    comparison.checksum = ChipChecksum(chip, onChip.words, chipConfig, onChip.ids);
+    comparison.ids = onChip.ids;
     auto differ = [&](int address, std::uint16_t onChip, std::uint16_t inFile) {
         ++comparison.differences;
         if (comparison.differences <= ListedDifferences) {
@@ -71,18 +77,16 @@ Comparison CompareWords(const ChipInfo& chip, const std::vector<std::uint32_t>& 
                                        Hex(inFile & family.wordMask, Digits(chip)));
         }
     };
-    if (!comparison.codeProtected) {
-        for (int k = 0; k < count; ++k) {
-            const std::uint16_t expected = family.Forced(image[static_cast<std::size_t>(k)]);
-            const std::uint16_t word = onChip.words[static_cast<std::size_t>(k)];
-            if (word != expected) {
-                differ(k, word, expected);
-            }
+    for (int k = 0; k < count && !comparison.codeProtected; ++k) {
+        const std::uint16_t expected = family.Forced(image[static_cast<std::size_t>(k)]);
+        const std::uint16_t word = onChip.words[static_cast<std::size_t>(k)];
+        if (word != expected) {
+            differ(k, word, expected);
         }
-        if (withIds) {
-            for (const WordMismatch& mismatch : IdWordDifferences(chip, image.data(), onChip.ids)) {
-                differ(mismatch.address, mismatch.chip, mismatch.expected);
-            }
+    }
+    if (withIds) {
+        for (const WordMismatch& mismatch : IdWordDifferences(chip, image.data(), onChip.ids)) {
+            differ(mismatch.address, mismatch.chip, mismatch.expected);
         }
     }
     const auto configSlot = static_cast<std::size_t>(family.configAddress);
@@ -111,7 +115,8 @@ Comparison Compare(CommandContext& context, const std::vector<std::uint32_t>& im
                    (comparison.codeProtected || comparison.calibration == *calibration);
         };
     }
-    const int count = LastUsedWord(chip, image) + 1;
+    // Every program word, not only the file's: the chip's checksum counts them all.
+    const int count = chip.calibrationAddress;
     return CompareWords(chip, image,
                         ReadConfigAndIdWords(context.board, chip, count,
                                              context.progress.For("Verifying"), expected));
@@ -123,10 +128,17 @@ std::string DifferenceSummary(const Comparison& comparison) {
                            : CountOf(comparison.differences) +
                                  (comparison.differences == 1 ? " differs" : " differ");
     if (comparison.codeProtected) {
-        text += " (code-protected chip: only the configuration word compared)";
+        text +=
+            " (code-protected chip: its configuration word and ID words compared; the "
+            "program words were compared before it was protected)";
     }
     return text;
 }
+
+// A protected chip's program words and calibration instruction read as zeros.
+constexpr char ProtectedWords[] =
+    "the chip is code-protected: its program words read as zeros and its calibration value "
+    "cannot be read";
 
 }  // namespace
 
@@ -140,15 +152,20 @@ ChipOutcome ReadChipCommand(CommandContext& context) {
     image[static_cast<std::size_t>(chip.configAddress)] =
         ReadConfigWordFromChip(context.board, chip.family);
     ChipOutcome outcome;
+    // A protected chip has a checksum too: the maker's rule counts its hidden words as the zeros
+    // they read as.
+    outcome.checksum = ImageChecksum(chip, image.data());
+    for (int k = 0; k < IdWordCount; ++k) {
+        outcome.ids.push_back(
+            static_cast<std::uint16_t>(image[static_cast<std::size_t>(chip.idAddress + k)]));
+    }
     const auto config =
         static_cast<std::uint16_t>(image[static_cast<std::size_t>(chip.configAddress)]);
     if (IsCodeProtected(chip.family.Is14Bit(), config)) {
         // Every program word reads as zero, the calibration instruction too: a file of them is
         // no copy of the chip, and a zero would pass for a calibration value.
         outcome.passed = false;
-        outcome.summary = "read " + std::string(chip.name) +
-                          ": the chip is code-protected: its program words read as zeros and its "
-                          "calibration value cannot be read; ";
+        outcome.summary = "read " + std::string(chip.name) + ": " + ProtectedWords + "; ";
         if (context.options.force) {
             outcome.data = ChipHexText(chip, image);
             outcome.summary += "the words are written as read, as --force says";
@@ -179,9 +196,16 @@ ChipOutcome BlankCheck(CommandContext& context, bool readTwice) {
                         return BlankCheckWords(context.board, chip.family, chip.calibrationAddress,
                                                progress);
                     });
-    context.calibrationOnChip = result.calibrationWord & 0xFF;
     ChipOutcome outcome;
     outcome.passed = result.nonBlankWords == 0;
+    // Zeros everywhere may be a protected chip, whose calibration byte would read as 00.
+    context.chipProtected =
+        !outcome.passed && chip.family.Protects(ReadConfigWordFromChip(context.board, chip.family));
+    if (*context.chipProtected) {
+        outcome.summary = std::string("not blank: ") + ProtectedWords;
+        return outcome;
+    }
+    context.calibrationOnChip = result.calibrationWord & 0xFF;
     outcome.summary =
         (outcome.passed ? std::string("blank")
                         : "not blank: " + CountOf(result.nonBlankWords) + " programmed") +
@@ -192,10 +216,27 @@ ChipOutcome BlankCheck(CommandContext& context, bool readTwice) {
 ChipOutcome VerifyCommand(CommandContext& context) {
     const Comparison comparison = Compare(context, context.file.image);
     ChipOutcome outcome;
-    outcome.passed = comparison.differences == 0;
     outcome.details = comparison.lines;
+    if (comparison.codeProtected) {
+        // What can be read may be the file's; the program itself cannot be seen to be.
+        outcome.passed = false;
+        const bool withIds = HasIdWords(context.chip, context.file.image.data());
+        outcome.summary =
+            "not verified: the chip is code-protected: its program words and calibration value "
+            "cannot be read; its configuration word" +
+            std::string(withIds ? " and ID words" : "") +
+            (comparison.differences == 0
+                 ? std::string(withIds ? " are" : " is") + " the file's"
+                 : ": " + CountOf(comparison.differences) +
+                       (comparison.differences == 1 ? " differs" : " differ"));
+        return outcome;
+    }
+    outcome.passed = comparison.differences == 0;
     outcome.summary =
         (outcome.passed ? "verified: " : "verify failed: ") + DifferenceSummary(comparison);
+    outcome.checksum = comparison.checksum;
+    outcome.ids = comparison.ids;
+    outcome.differences = comparison.differences;
     return outcome;
 }
 
@@ -205,6 +246,18 @@ ChipOutcome ProgramCommand(CommandContext& context) {
     const auto calibrationSlot = static_cast<std::size_t>(chip.calibrationAddress);
     const auto configSlot = static_cast<std::size_t>(chip.family.configAddress);
     ChipOutcome outcome;
+
+    // Nothing programmed on a protected chip could be checked, and its calibration value cannot
+    // be read to be kept.
+    if (!context.chipProtected) {
+        context.chipProtected =
+            chip.family.Protects(ReadConfigWordFromChip(context.board, chip.family));
+    }
+    if (*context.chipProtected) {
+        outcome.passed = false;
+        outcome.summary = std::string("not programmed: ") + ProtectedWords;
+        return outcome;
+    }
 
     // As Automatic does: a chip that holds a calibration value keeps it.
     const int onChip =
@@ -239,10 +292,19 @@ ChipOutcome ProgramCommand(CommandContext& context) {
 
     outcome.passed = result.errors == 0 && comparison.differences == 0;
     outcome.details = comparison.lines;
+    outcome.checksum = comparison.checksum;
+    outcome.ids = comparison.ids;
+    outcome.differences = comparison.differences;
+    outcome.calibration = calibration;
     outcome.summary = std::string(outcome.passed ? "programmed" : "programming failed") + ", " +
                       CalibrationText(calibration) + ", " + CountOf(result.errors, "error");
     if (result.configurationFailed) {
         outcome.summary += " (the configuration word among them)";
+    }
+    if (result.protectionWithheld) {
+        outcome.summary +=
+            "; not code-protected: the chip is not the file, so its configuration word was left "
+            "blank and the chip can still be read";
     }
     if (comparison.differences > 0 || comparison.codeProtected) {
         outcome.summary += "; " + DifferenceSummary(comparison);
@@ -270,6 +332,10 @@ ChipOutcome AutoCommand(CommandContext& context) {
     // its own: read again, twice, before it is said.
     if (!hidden && (!blank.passed || context.calibrationOnChip == NoCalibration)) {
         blank = BlankCheck(context, true);
+    }
+    if (context.chipProtected.value_or(false)) {
+        blank.summary = "refused: " + blank.summary;
+        return blank;
     }
     if (!blank.passed && !context.options.allowNonblank) {
         blank.summary = "refused: " + blank.summary + " (--allow-nonblank programs it anyway)";

@@ -3,6 +3,7 @@
 // What each chip command does to the chip in the socket, through the same word loops as the
 // window, and what it found. The board is found and the chip chosen before these run.
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,6 +21,12 @@ struct ChipOutcome {
     std::string summary;               // "programmed, calibration 5A, 0 errors"
     QByteArray data;                   // read: the Intel HEX text of the chip
     std::string value;  // the bare result a script takes with --quiet (osccal: "5A"); may be empty
+    // For the checksum line and the production log: the chip's checksum and ID words as read
+    // (read, verify, program, auto), the words that differ, the calibration value kept.
+    std::optional<std::uint16_t> checksum;
+    std::vector<std::uint16_t> ids;
+    int differences = 0;
+    std::optional<int> calibration;
 };
 
 class ProgrammerLink;
@@ -36,6 +43,9 @@ struct CommandContext {
     // The chip's calibration value as an earlier step of the same command read it (auto's blank
     // check reads the calibration word last), so programming need not power up to read it again.
     std::optional<int> calibrationOnChip;
+    // Whether the chip's configuration word protects it, once an earlier step found out (a blank
+    // chip does not; a protected one reads as zeros).
+    std::optional<bool> chipProtected;
 };
 
 ChipOutcome ReadChipCommand(CommandContext& context);

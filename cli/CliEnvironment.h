@@ -16,6 +16,11 @@ class PortIo;
 struct PinMap;
 class FtdiCalls;
 
+struct BoardClock {
+    std::shared_ptr<Delays> delays;
+    std::function<std::int64_t()> clock;
+};
+
 struct CliEnvironment {
     std::ostream& out;  // results
     std::ostream& err;  // messages and the progress bar
@@ -37,4 +42,8 @@ struct CliEnvironment {
     // libftdi1, for the FTDI adapter --port names (no other is ever touched); nullptr: the real
     // library.
     FtdiCalls* ftdi = nullptr;
+    // Several boards at once (--port given more than once) run on a thread each. Unset: each
+    // board waits on SharedCoreDelays and reads `clock`; a test gives each board a virtual clock
+    // of its own (its waits, and the clock its simulated chip judges them by).
+    std::function<BoardClock()> boardClock = {};
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "chip/ChipTable.h"
+#include "cli/ProductionOptions.h"
 
 namespace {
 
@@ -43,8 +44,8 @@ const std::vector<OptionScope>& OptionScopes() {
     using C = Command;
     static const std::vector<OptionScope> scopes = {
         {"chip",
-         {C::Read, C::Blank, C::Verify, C::Program, C::Auto, C::Config, C::Osccal},
-         "the chip commands"},
+         {C::Read, C::Blank, C::Verify, C::Program, C::Auto, C::Config, C::Osccal, C::Checksum},
+         "the chip commands and checksum"},
         {"repeat",
          {C::Read, C::Blank, C::Verify, C::Program, C::Auto, C::Config, C::Osccal},
          "the chip commands"},
@@ -53,6 +54,13 @@ const std::vector<OptionScope>& OptionScopes() {
         {"allow-nonblank", {C::Auto}, "auto"},
         {"force", {C::Read, C::Verify, C::Program, C::Auto}, "read, verify, program and auto"},
         {"dry-run", {C::Verify, C::Program, C::Auto}, "program, auto and verify"},
+        {"serial", {C::Program, C::Auto}, "program and auto"},
+        {"serial-step", {C::Program, C::Auto}, "program and auto"},
+        {"serial-at", {C::Program, C::Auto}, "program and auto"},
+        {"serial-file", {C::Program, C::Auto}, "program and auto"},
+        {"log",
+         {C::Read, C::Blank, C::Verify, C::Program, C::Auto, C::Config, C::Osccal},
+         "the chip commands"},
     };
     return scopes;
 }
@@ -93,6 +101,7 @@ const std::vector<CommandInfo>& Commands() {
         {Command::Auto, "auto", true, "blank check, then program (a used chip is refused)"},
         {Command::Config, "config", false, "show the configuration word and what it means"},
         {Command::Osccal, "osccal", false, "show the oscillator calibration value"},
+        {Command::Checksum, "checksum", true, "the file's checksum, as the maker's tools show it"},
     };
     return commands;
 }
@@ -126,7 +135,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                        "lpt3, 0x278, 0x378, 0x3bc (any I/O base), /dev/parportN, "
                        "gpio:/dev/gpiochipN (a GPIO chip, tried only when named), ftdi (the "
                        "first FTDI USB adapter), ftdi:SERIAL, ftdi:VID:PID (hex), or sim (the "
-                       "simulated board with chipsmith-sim's virtual socket)."),
+                       "simulated board with chipsmith-sim's virtual socket); sim:N is the N-th "
+                       "of several simulated boards, each with a socket file of its own. Given "
+                       "more than once, a chip on each board at once."),
         QStringLiteral("port"), QStringLiteral("auto"));
     const QCommandLineOption pins(
         QStringLiteral("pins"),
@@ -171,6 +182,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                        "the configuration word, the ID words and the calibration rule."));
     parser.addOptions({help, version, chip, port, pins, calibration, trace, repeat, quiet, fast,
                        allowNonblank, force, verbose, dryRun});
+    const ProductionOptionSet production;
+    parser.addOptions(production.All());
     parser.addPositionalArgument(QStringLiteral("command"),
                                  QStringLiteral("What to do (see Commands above)."));
     parser.addPositionalArgument(QStringLiteral("file"),
@@ -242,22 +255,14 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         }
         options.chipType = options.chip->chipType;
     }
-    const std::optional<PortChoice> portChoice = ParsePortChoice(parser.value(port).toStdString());
-    // A name that is no port (lpt9) is a port this machine does not have: the board search
-    // reports it (exit 3) and touches no other port.
-    options.port =
-        portChoice ? *portChoice
-                   : PortChoice{PortChoice::Kind::Device, 0, parser.value(port).toStdString(), {}};
-    options.pins = DefaultPinMap(PinsOf(options.port));
-    if (parser.isSet(pins)) {
-        std::string why;
-        const std::optional<PinMap> map =
-            ParsePinMap(parser.value(pins).toStdString(), PinsOf(options.port), options.pins, why);
-        if (!map) {
-            parsed.error = QStringLiteral("--pins: %1").arg(QString::fromStdString(why));
-            return parsed;
-        }
-        options.pins = *map;
+    parsed.error = ReadPorts(
+        parser.values(port).isEmpty() ? QStringList{QStringLiteral("auto")} : parser.values(port),
+        parser.value(pins), parser.isSet(pins), options);
+    if (parsed.error.isEmpty()) {
+        parsed.error = ReadProductionOptions(parser, production, options);
+    }
+    if (!parsed.error.isEmpty()) {
+        return parsed;
     }
     // Without a file there is nothing to tell the chip from, except the simulated socket's chip.
     if (!info->takesFile && info->command != Command::Detect && options.chipType == 0 &&
@@ -292,6 +297,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                            : QStringLiteral(
                                  "--repeat cannot take the file from standard input: its "
                                  "answers come from there");
+        return parsed;
+    }
+    parsed.error = SeveralBoardsRefusal(options);
+    if (!parsed.error.isEmpty()) {
         return parsed;
     }
     parsed.options = options;

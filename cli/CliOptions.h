@@ -8,9 +8,10 @@
 #include <optional>
 
 #include "chip/ChipTable.h"
+#include "cli/SerialNumbers.h"
 #include "link/PortChoice.h"
 
-enum class Command { Detect, Read, Blank, Verify, Program, Auto, Config, Osccal };
+enum class Command { Detect, Read, Blank, Verify, Program, Auto, Config, Osccal, Checksum };
 
 struct CommandInfo {
     Command command;
@@ -21,6 +22,13 @@ struct CommandInfo {
 
 // Every command, in the order --help lists them.
 const std::vector<CommandInfo>& Commands();
+
+// One board of the run: the port as --port named it, and its pin map.
+struct BoardPort {
+    PortChoice choice;
+    std::string name;  // as given: "lpt1", "sim:2"
+    PinMap pins;
+};
 
 struct CliOptions {
     Command command = Command::Detect;
@@ -41,6 +49,11 @@ struct CliOptions {
     bool force = false;    // program a file whose words do not fit the chip
     bool verbose = false;  // each phase with its time, on standard error
     bool dryRun = false;   // no port access: say what would be done
+    // Every --port; more than one is a board each, one chip on each at once. The first is `port`.
+    std::vector<BoardPort> ports;
+    std::string portName = "auto";
+    std::optional<SerialOptions> serial;  // --serial, --serial-file and theirs
+    QString logPath;                      // --log
 };
 
 struct ParsedCommandLine {

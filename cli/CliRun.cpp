@@ -4,14 +4,19 @@
 #include <cstdio>
 #include <string>
 
+#include "chip/AgreedRead.h"
 #include "chip/ChipTable.h"
 #include "chip/Interruption.h"
 #include "cli/BatchPrompt.h"
 #include "cli/BoardConnection.h"
+#include "cli/ChecksumCommand.h"
 #include "cli/ChipCommands.h"
 #include "cli/DryRun.h"
 #include "cli/ExitStatus.h"
+#include "cli/MultiBoard.h"
 #include "cli/OutputFile.h"
+#include "cli/ProductionOptions.h"
+#include "cli/ProductionRun.h"
 #include "cli/RunChecks.h"
 #include "cli/StdinHexFile.h"
 #include "cli/StopHandlers.h"
@@ -34,7 +39,8 @@ public:
         : options_(options),
           env_(environment),
           progress_(environment.err, environment.errIsTerminal && !options.quiet, environment.clock,
-                    options.verbose) {}
+                    options.verbose),
+          production_(options) {}
 
     int Execute();
 
@@ -58,11 +64,13 @@ private:
     bool PrepareFile();
     bool ChooseChip(BoardConnection& board);
     int RunChips(BoardConnection& board);
-    ChipOutcome RunOnce(ProgrammerLink& board);
+    ChipOutcome RunOnce(ProgrammerLink& board, const LoadedImage& file);
+    bool LogChip(BoardConnection& board, const ChipTicket& ticket, const std::string& result,
+                 const std::optional<int>& calibration);
     int NewChipType() const {
         return options_.chipType != 0 ? options_.chipType : file_.inferredChip;
     }
-    void Report(const ChipOutcome& outcome, int number);
+    void Report(const ChipOutcome& outcome, int number, const ChipTicket& ticket);
     bool Deliver(const ChipOutcome& outcome, int number);
     int Finish(BoardConnection& board, int status);
 
@@ -72,6 +80,7 @@ private:
     LoadedImage file_;
     const ChipInfo* chip_ = nullptr;
     bool programmingStarted_ = false;
+    Production production_;  // --serial and --log
 };
 
 bool CliRun::PrepareFile() {
@@ -124,11 +133,11 @@ bool CliRun::ChooseChip(BoardConnection& board) {
     return true;
 }
 
-ChipOutcome CliRun::RunOnce(ProgrammerLink& board) {
-    CommandContext context{board,     *chip_,
-                           options_,  file_,
-                           progress_, [this](const std::string& text) { Info("warning: " + text); },
-                           false,     std::nullopt};
+ChipOutcome CliRun::RunOnce(ProgrammerLink& board, const LoadedImage& file) {
+    CommandContext context{
+        board, *chip_,       options_,
+        file,  progress_,    [this](const std::string& text) { Info("warning: " + text); },
+        false, std::nullopt, std::nullopt};
     using Runner = ChipOutcome (*)(CommandContext&);
     const struct {
         Command command;
@@ -156,7 +165,7 @@ ChipOutcome CliRun::RunOnce(ProgrammerLink& board) {
 }
 
 // The result is what the command is run for: --quiet hides the messages around it, never it.
-void CliRun::Report(const ChipOutcome& outcome, int number) {
+void CliRun::Report(const ChipOutcome& outcome, int number, const ChipTicket& ticket) {
     progress_.Clear();
     const std::string prefix = number > 0 ? "chip " + std::to_string(number) + ": " : "";
     // $(chipsmith-cli -q osccal) is the value itself.
@@ -166,6 +175,9 @@ void CliRun::Report(const ChipOutcome& outcome, int number) {
     }
     Results() << prefix << outcome.summary << '\n';
     for (const std::string& line : outcome.details) {
+        Results() << "  " << line << '\n';
+    }
+    for (const std::string& line : production_.ResultLines(outcome, *chip_, file_, ticket)) {
         Results() << "  " << line << '\n';
     }
     Results() << std::flush;
@@ -232,28 +244,49 @@ int CliRun::RunChips(BoardConnection& board) {
             Error(why);
             return Finish(board, refused);
         }
+        // The chip's serial number is on disk before the chip is touched.
+        ChipTicket ticket;
+        if (!production_.BeginChip(*chip_, file_, env_.clock(), ticket, why)) {
+            Error(why);
+            return Finish(board, ExitStatus::Usage);
+        }
         ChipOutcome outcome;
         try {
-            outcome = RunOnce(board.Link());
+            outcome = RunOnce(board.Link(), ticket.file);
         } catch (const OperationInterrupted& interrupted) {
             Error("interrupted at word " + HexWord(interrupted.Address()) +
                   (programmingStarted_ ? ": the chip is partly programmed" : ""));
+            if (!LogChip(board, ticket, "interrupted at word " + HexWord(interrupted.Address()),
+                         std::nullopt)) {
+                return Finish(board, ExitStatus::Usage);
+            }
             if (!options_.repeat) {
                 return Finish(board, ExitStatus::Interrupted);
             }
             status = ExitStatus::Interrupted;  // the batch's tally still counts the chips done
             break;
+        } catch (const InconsistentReads& inconsistent) {
+            // The chip, not the board: the board's checks held around every read.
+            outcome.passed = false;
+            outcome.summary = std::string("failed: ") + inconsistent.what() +
+                              (programmingStarted_ ? "; the chip has been programmed" : "");
         } catch (const PortFailure& failure) {
             // The board, not the chip: the bracket has switched the supplies off already.
             Error(std::string("the programmer stopped answering (") + failure.what() +
                   "); its supplies are switched off" +
                   (programmingStarted_ ? ", and the chip is partly programmed" : ""));
+            LogChip(board, ticket,
+                    std::string("the programmer stopped answering (") + failure.what() + ")",
+                    std::nullopt);
             return Finish(board, ExitStatus::NoBoard);
         }
         if (!Deliver(outcome, number)) {
             return Finish(board, ExitStatus::Usage);
         }
-        Report(outcome, options_.repeat ? number : 0);
+        Report(outcome, options_.repeat ? number : 0, ticket);
+        if (!LogChip(board, ticket, LogResult(outcome), outcome.calibration)) {
+            return Finish(board, ExitStatus::Usage);
+        }
         outcome.passed ? ++passed : ++failed;
         if (!outcome.passed) {
             status = ExitStatus::ChipFailed;
@@ -285,8 +318,19 @@ int CliRun::Execute() {
     if (!PrepareFile()) {
         return ExitStatus::Usage;
     }
+    if (options_.command == Command::Checksum) {
+        return ChecksumCommand(options_, file_, env_.out, env_.err);
+    }
     if (options_.dryRun) {
-        return DryRun(options_, file_, env_.out, env_.err);
+        const int status = DryRun(options_, file_, env_.out, env_.err);
+        const ChipInfo* chip = FindChip(NewChipType());
+        std::string why;
+        if (status == ExitStatus::Done && chip != nullptr &&
+            !production_.Preview(*chip, file_, env_.out, why)) {
+            Error("dry run: " + why);
+            return ExitStatus::Usage;
+        }
+        return status;
     }
     const RunCheck check = CheckBeforeRun(options_, file_, NewChipType());
     for (const std::string& warning : check.warnings) {
@@ -296,8 +340,12 @@ int CliRun::Execute() {
         Error(check.refusal);
         return ExitStatus::Usage;
     }
-    BoardConnection board(options_, env_);
     std::string why;
+    if (!production_.Open(why)) {
+        Error(why);
+        return ExitStatus::Usage;
+    }
+    BoardConnection board(options_, env_);
     if (!board.OpenTrace(1, why)) {
         Error(why);
         return ExitStatus::Usage;
@@ -330,9 +378,29 @@ int CliRun::Execute() {
     if (!ChooseChip(board)) {
         return Finish(board, ExitStatus::Usage);
     }
+    if (const std::string refusal = production_.PlaceRefusal(*chip_, file_); !refusal.empty()) {
+        Error(refusal);
+        return Finish(board, ExitStatus::Usage);
+    }
     // From here a chip may be powered and the socket is saved: a signal only raises the flag.
     const DeferredStop deferred;
     return RunChips(board);
+}
+
+// The chip's row in the log; false (and said) when it could not be written, which ends the run:
+// a production log with a chip missing is no record.
+bool CliRun::LogChip(BoardConnection& board, const ChipTicket& ticket, const std::string& result,
+                     const std::optional<int>& calibration) {
+    std::string why;
+    const std::string where = board.Where();
+    const std::string port = options_.portName != "auto"        ? options_.portName
+                             : where.rfind("board on ", 0) == 0 ? where.substr(9)
+                                                                : where;
+    if (production_.EndChip(ticket, port, *chip_, file_, result, calibration, env_.clock(), why)) {
+        return true;
+    }
+    Error(why);
+    return false;
 }
 
 }  // namespace
@@ -348,10 +416,17 @@ int RunCli(const QStringList& arguments, CliEnvironment& environment) {
         return ExitStatus::Usage;
     }
     ClearStopRequest();
-    CliRun run(*parsed.options, environment);
+    // A numbered simulated board (sim:2) has a socket file of its own.
+    CliEnvironment boardEnvironment = environment;
+    boardEnvironment.socketPath =
+        parsed.options->port.kind == PortChoice::Kind::Simulated
+            ? NumberedSocketPath(environment.socketPath, parsed.options->port.device)
+            : environment.socketPath;
+    CliRun run(*parsed.options, boardEnvironment);
     int status = ExitStatus::Done;
     try {
-        status = run.Execute();
+        status = parsed.options->ports.size() > 1 ? RunBoards(*parsed.options, environment)
+                                                  : run.Execute();
     } catch (const PortFailure& failure) {
         // Outside a chip's run (detection, the trace's start): nothing is powered.
         environment.err << Program << ": the programmer stopped answering (" << failure.what()

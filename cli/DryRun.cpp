@@ -86,7 +86,7 @@ void Plan::ComparedWords() const {
     const int last = LastUsedWord(*chip_, file_.image);
     out_ << "compared: program words 0x000 to " << Hex(last, 3) << " (" << CountOf(last + 1)
          << "), the ID words the file has and the configuration word; on a code-protected chip "
-            "the configuration word only\n";
+            "the ID words and the configuration word only\n";
 }
 
 void Plan::ConfigurationWord() const {
@@ -162,6 +162,10 @@ int Plan::Print() {
     ConfigurationWord();
     IdWords();
     if (!verify) {
+        if (chip_->family.Protects(Slot(chip_->configAddress))) {
+            out_ << "the configuration word last, once the chip reads back as the file; "
+                    "otherwise it is left blank and the chip readable\n";
+        }
         CalibrationRule();
         if (!fit.Fits()) {
             out_ << "warning: " << DescribeImageFit(*chip_, fit)

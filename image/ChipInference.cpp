@@ -19,11 +19,30 @@ int CalibrationAt(const std::uint32_t* image, int index) {
     return value == 0xFF ? -1 : value;
 }
 
+// The maker recommends only the low four bits of each ID word; assemblers write them so
+// (__idlocs 0x1234 gives 1, 2, 3, 4).
+constexpr std::uint32_t IdWordBits = 0x000F;
+
+// The smaller chip's ID words, as an assembler writes them: all four present, each a nibble. On
+// the 12-bit chips they follow program memory, where the larger chip's program goes on: a routine
+// of a 12C509 at 0x200 is no ID words of a 12C508, and burning it there would lose it.
+bool LooksLikeIdWords(const std::uint32_t* image, const ChipInfo& small) {
+    for (int i = 0; i < IdWordCount; ++i) {
+        const std::uint32_t word = image[small.idAddress + i];
+        if (word == Blank || (word & ~IdWordBits) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // A used word beyond the smaller chip's memory, below `searchBelow`. The smaller chip's own ID
-// words count as its own: gpasm writes a 12C508's __idlocs at 0x200-0x203, just above its memory.
+// words count as its own when they look like them.
 bool UsedBeyond(const std::uint32_t* image, const ChipInfo& small, int searchBelow) {
+    const bool idWords = LooksLikeIdWords(image, small);
     for (int index = small.memoryWords; index < searchBelow; ++index) {
-        const bool idWord = index >= small.idAddress && index < small.idAddress + IdWordCount;
+        const bool idWord =
+            idWords && index >= small.idAddress && index < small.idAddress + IdWordCount;
         if (image[index] != Blank && !idWord) {
             return true;
         }

@@ -3,7 +3,8 @@
 // Which chip a data file is for, judged from the image alone: the configuration word must be the
 // file's last word (0xFFF for the 12-bit chips, 0x2007 for the 14-bit chips), and the larger chip
 // of a family shows by a calibration word at its own last address or by a used word beyond the
-// smaller chip's memory.
+// smaller chip's memory (the smaller chip's ID words excepted, when they look like ID words: all
+// four present, each within the low four bits).
 
 #include <cstdint>
 

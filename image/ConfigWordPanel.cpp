@@ -1,5 +1,7 @@
 #include "image/ConfigWordPanel.h"
 
+#include "chip/ChipTable.h"
+
 namespace {
 
 constexpr std::uint16_t Cp0Copies14 = 0x1520;
@@ -23,10 +25,7 @@ int Bit(std::uint16_t word, int bit) {
 }  // namespace
 
 bool IsCodeProtected(bool core14, std::uint16_t word) {
-    if (!core14) {
-        return Bit(word, 3) == 0;
-    }
-    return (word & (Cp0Copies14 | Cp1Copies14)) != (Cp0Copies14 | Cp1Copies14);
+    return (core14 ? Core14 : Core12).Protects(word);
 }
 
 PanelState DecodeConfigWord(bool core14, std::uint16_t word) {

@@ -100,8 +100,23 @@ void SimulatedChip::SetNeverPrograms(int address) {
     neverPrograms_.insert(address);
 }
 
+void SimulatedChip::SetReadsUnsteadily(int address) {
+    unsteady_.insert(address);
+}
+
 void SimulatedChip::SetPulsesNeeded(int address, int pulses) {
     pulsesNeeded_[address] = std::max(1, pulses);
+}
+
+SimulatedChip::WordPulses SimulatedChip::PulsesAt(int address) const {
+    WordPulses counts;
+    const std::uint16_t held = Word(address);
+    for (const Pulse& pulse : pulses_) {
+        if (pulse.address == address && pulse.effective && (pulse.data & Erased()) == held) {
+            ++(pulse.margin ? counts.margin : counts.toTake);
+        }
+    }
+    return counts;
 }
 
 void SimulatedChip::ClearRecords() {

@@ -99,9 +99,19 @@ public:
     // Faults.
     void SetNeverPrograms(int address);
     void SetPulsesNeeded(int address, int pulses);
+    // A marginal cell: it reads with another bit inverted at each power-up.
+    void SetReadsUnsteadily(int address);
 
     // Records.
     const std::vector<Pulse>& Pulses() const { return pulses_; }
+    // The effective pulses a word was given with the data its cell holds now, since the records
+    // were last cleared: those before the cell held it (the pulses it needed) and those after
+    // (its margin). A pulse with other data, or one too short, counts in neither.
+    struct WordPulses {
+        int toTake = 0;
+        int margin = 0;
+    };
+    WordPulses PulsesAt(int address) const;
     const std::vector<int>& ReadAddresses() const { return reads_; }
     int ProgramModeEntries() const { return entries_; }
     const std::vector<std::string>& Errors() const { return errors_; }
@@ -142,10 +152,12 @@ private:
     std::set<int> neverPrograms_;
     std::map<int, int> pulsesNeeded_;
     std::map<int, int> effectivePulses_;
+    std::set<int> unsteady_;
 
     std::vector<Pulse> pulses_;
     std::vector<int> reads_;
     int entries_ = 0;
+    int powerUps_ = 0;  // program-mode entries of the chip's life, which records do not clear
     std::vector<std::string> errors_;
 
     // Pins and power.

@@ -119,6 +119,7 @@ void SimulatedChip::TryEnterProgramMode(const SimPins& pins, bool vddJustOn, boo
     }
     programMode_ = true;
     ++entries_;
+    ++powerUps_;
     address_ = is14Bit_ ? 0 : SimMap::Core12Config;
     latch_ = SimMap::Core14Erased;
     frame_ = Frame::Command;
@@ -207,6 +208,10 @@ void SimulatedChip::RunCommand(int code, std::int64_t nowNs) {
         case ReadDataCode:
             reads_.push_back(address_);
             readValue_ = ReadableWord(address_);
+            if (unsteady_.count(address_) != 0) {
+                // A bit both families have, another one at each power-up.
+                readValue_ ^= static_cast<std::uint16_t>(1u << (powerUps_ % 12));
+            }
             frame_ = Frame::ReadOut;
             frameCommand_ = code;
             commandEndAt_ = nowNs;

@@ -1,6 +1,8 @@
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QListWidget>
 #include <QProgressBar>
+#include <algorithm>
 
 #include "app/ControlIds.h"
 #include "chip/Interruption.h"
@@ -201,6 +203,53 @@ TEST_P(EachChipTest, CodeProtectionChosenInThePanelSkipsVerification) {
     EXPECT_EQ(Status(), QStringLiteral("kept"));
     EXPECT_EQ(board.Chip()->ReadAddresses().size(), reads) << "nothing was read";
     ExpectBoardDownAndClean();
+}
+
+// Programm and Automatic take the same path: a chip that is not the file is not protected, and
+// the window says so; Automatic then does not call the blank configuration word an error.
+TEST_P(EachChipTest, AProtectingFileLeavesAChipThatIsNotTheFileReadable) {
+    const QString withheld =
+        QStringLiteral("EPROM and File NOT equal !\nCode Protection NOT programmed .");
+    const struct {
+        const char* press;
+        void (CProgrammerDlg::*handler)();
+    } presses[] = {{"Programm", &CProgrammerDlg::OnProgramm},
+                   {"Automatic", &CProgrammerDlg::OnAutomatic}};
+    for (const auto& press : presses) {
+        SCOPED_TRACE(press.press);
+        StartWith(SimulatedChip::Factory(Type(), 0x5A));
+        Open(DataFile(BlinkFiles[Type()]));
+        const auto used = std::find_if(dialog->FileImage.begin(), dialog->FileImage.end(),
+                                       [](std::uint32_t word) { return word != 0xFFFF; });
+        board.Chip()->SetNeverPrograms(static_cast<int>(used - dialog->FileImage.begin()));
+        qobject_cast<QAbstractButton*>(dialog->DlgItem(Ctl::CodeProtect0))->click();
+        desktop.boxes.clear();
+        desktop.answers = {true};
+        (dialog.get()->*press.handler)();
+        EXPECT_EQ(desktop.Texts(), (QStringList{QStringLiteral("Programm Data File now ?"),
+                                                QStringLiteral("1 Programm ERRORS !"), withheld}));
+        EXPECT_EQ(Status(), QStringLiteral("Code Protection NOT programmed !"));
+        EXPECT_FALSE(board.Chip()->CodeProtected());
+        EXPECT_EQ(board.Chip()->ConfigWord(), Is14Bit() ? 0x3FFF : 0x0FFF);
+        ExpectBoardDownAndClean();
+    }
+}
+
+// Three readings, three answers, the board answering: the chip's fault; the board stays found.
+TEST_P(EachChipTest, AChipThatReadsDifferentlyEachTimeIsNotABoardThatStopped) {
+    SimulatedChip chip = SimulatedChip::Factory(Type(), 0x5A);
+    chip.SetReadsUnsteadily(2);
+    StartWith(chip);
+    Open(DataFile(BlinkFiles[Type()]));
+    for (const int button : {Ctl::Erased, Ctl::Compare, Ctl::Read}) {
+        desktop.boxes.clear();
+        qobject_cast<QAbstractButton*>(dialog->DlgItem(button))->click();
+        ASSERT_EQ(desktop.boxes.size(), 1u) << button;
+        EXPECT_TRUE(desktop.boxes[0].text.startsWith(QStringLiteral("PIC reads inconsistent !")));
+        EXPECT_EQ(Status(), QStringLiteral("PIC reads inconsistent !"));
+        EXPECT_EQ(dialog->PortNumber, 1) << "the board is still there";
+        ExpectBoardDownAndClean();
+    }
 }
 
 TEST_P(EachChipTest, FailedWordsAreCountedAndReported) {

@@ -73,6 +73,23 @@ TEST_F(DataFileTest, AssemblerFilesShowTheirChipSizeConfigurationAndCalibration)
     }
 }
 
+// The checksum the maker's tools show, as chipsmith-cli checksum prints it for the same files.
+TEST_F(DataFileTest, TheStatusLinesTooltipHasTheFilesChecksum) {
+    const struct {
+        const char* file;
+        const char* tip;
+    } rows[] = {
+        {"blink508.hex", "Checksum 0x9322 (12c508)"},
+        {"calib508.hex", "Checksum 0xD842 (12c508)"},
+        {"blink671.hex", "Checksum 0x2BD8 (12c671)"},
+        {"plain671-inhx8m.hex", "Checksum 0x0091 (12c671)"},  // protected: ID words and config
+    };
+    for (const auto& row : rows) {
+        Open(DataFile(row.file));
+        EXPECT_EQ(dialog->DlgItem(Ctl::StatusLine)->toolTip(), QString::fromLatin1(row.tip));
+    }
+}
+
 TEST_F(DataFileTest, OpenPutsTheFileOnTopEvenTwiceAndCancelChangesNothing) {
     Open(DataFile("blink508.hex"));
     Open(DataFile("blink672.hex"));

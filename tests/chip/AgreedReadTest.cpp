@@ -1,5 +1,5 @@
 // The passes a read makes before its answer stands: two alike, a third to settle, a first that
-// reads as expected after programming; three different answers are the board's fault.
+// reads as expected after programming; three different answers are the chip's.
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ TEST(AgreedReadTest, PassesUntilTheBoardAgrees) {
     const struct {
         std::vector<int> answers;  // what each pass reads, in turn
         bool expectFirst;          // the caller expects what the first pass reads
-        int result;                // -1: PortFailure
+        int result;                // -1: InconsistentReads
         int passes;
     } rows[] = {
         {{5, 5}, false, 5, 2},
@@ -40,7 +40,7 @@ TEST(AgreedReadTest, PassesUntilTheBoardAgrees) {
             return value == 5;
         };
         if (row.result < 0) {
-            EXPECT_THROW(Agreed(board, pass, nullptr), PortFailure);
+            EXPECT_THROW(Agreed(board, pass, nullptr), InconsistentReads);
         } else {
             EXPECT_EQ(Agreed(board, pass, nullptr, row.expectFirst ? expected : nullptr),
                       row.result);

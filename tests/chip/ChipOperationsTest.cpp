@@ -1,5 +1,7 @@
 #include <algorithm>
 
+#include "chip/AgreedRead.h"
+#include "chip/ChipReads.h"
 #include "tests/chip/ChipOpsFixture.h"
 
 namespace {
@@ -155,6 +157,21 @@ TEST_P(ReadLoopsTest, AnEmptySocketReadsBlank) {
     PowerUp();
     EXPECT_EQ(VerifyWords(link, Family(), image.data(), 10, true, Recorder()).differences, 10);
     ExpectPoweredDownCleanly();
+}
+
+// Three passes, three answers: the chip's fault (a marginal cell), whichever read met it.
+TEST_P(ReadLoopsTest, AMarginalCellEndsEveryReadAsTheChipsFault) {
+    Socket().SetReadsUnsteadily(3);
+    image[3] = Pattern(3);
+    const std::function<void()> reads[] = {
+        [&] { ReadProgramWords(link, Family(), 10, nullptr); },
+        [&] { BlankCheckChip(link, Family(), Calibration(), nullptr); },
+        [&] { VerifyChip(link, Family(), image.data(), 10, true, nullptr); },
+    };
+    for (const auto& read : reads) {
+        EXPECT_THROW(read(), InconsistentReads);
+        ExpectPoweredDownCleanly();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllChips, ReadLoopsTest, ::testing::Range(1, ChipCount + 1));

@@ -5,6 +5,7 @@
 #include "chip/IdWords.h"
 #include "chip/Interruption.h"
 #include "chip/ProgrammingAlgorithm.h"
+#include "link/PortWrapper.h"
 #include "tests/chip/ChipOpsFixture.h"
 
 namespace {
@@ -64,7 +65,9 @@ TEST_P(FastProgrammingTest, AWordGetsPulsesUntilItTakesThenItsMargin) {
         const int needed = cases[k].pulsesNeeded;
         const bool takes = needed != 0 && needed <= MaxPulses();
         const int tries = takes ? needed : MaxPulses();
-        EXPECT_EQ(reads[k], tries);
+        // A read that says "right" is read again before N stands, and the word once more after
+        // its margin.
+        EXPECT_EQ(reads[k], tries + (takes ? 2 : 0));
         EXPECT_EQ(MarginPulses(pulses[k]), takes ? Margin() * tries : 0);
         EXPECT_EQ(static_cast<int>(pulses[k].size()), tries + (takes ? Margin() * tries : 0));
         EXPECT_EQ(Socket().Word(k), takes ? Pattern(k) : Erased());
@@ -227,6 +230,64 @@ TEST_P(FastProgrammingTest, AStopAfterProgramMemoryNamesTheFirstIdWord) {
     EXPECT_EQ(stoppedAt, IdAddress());
     EXPECT_EQ(Socket().Word(IdAddress()), Erased());
     ExpectPoweredDownCleanly();
+}
+
+// Passes every access on, but loses the first write after the chip has seen `pulses` pulses:
+// a clock edge the port dropped, after which the chip decodes the frames out of step.
+class LosesAWriteAfterPulses final : public PortWrapper {
+public:
+    LosesAWriteAfterPulses(SimulatedBoard& board, std::size_t pulses)
+        : PortWrapper(board), board_(board), pulses_(pulses) {}
+    std::uint8_t In(std::uint16_t address) override { return board_.In(address); }
+    void Out(std::uint16_t address, std::uint8_t value) override {
+        if (!lost_ && board_.Chip()->Pulses().size() == pulses_) {
+            lost_ = true;
+            return;
+        }
+        board_.Out(address, value);
+    }
+
+private:
+    SimulatedBoard& board_;
+    std::size_t pulses_;
+    bool lost_ = false;
+};
+
+// A chip that falls out of step during a word's margin never gets the rest of it; the read after
+// the margin sees that, and the word gets its pulses again from a fresh power-up, the pulses of
+// both tries counting towards its margin.
+TEST_P(FastProgrammingTest, AWordWhoseMarginWentAstrayGetsItAgain) {
+    const struct {
+        const char* case_;
+        int lostAfterMarginPulse;  // of the last word's margin
+    } cases[] = {{"after the first margin pulse", 1}, {"before the last", Margin() * 2 - 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.case_);
+        Insert(SimulatedChip::Factory(GetParam(), 0x5A));
+        image[Slot(0)] = Pattern(0);
+        image[Slot(1)] = Pattern(1);
+        image[Slot(Family().configAddress)] = ConfigWord();
+        Socket().SetPulsesNeeded(1, 2);
+        // Word 0: 1 + margin; word 1: its 2, then the margin pulse named.
+        LosesAWriteAfterPulses port(
+            board, static_cast<std::size_t>(1 + Margin() + 2 + c.lostAfterMarginPulse));
+        link.SetIo(port);
+        const ProgramResult result =
+            ProgramChip(link, Info(), Algorithm::Fast, image.data(), true, false, nullptr);
+        link.SetIo(board);
+        EXPECT_EQ(result.errors, 0);
+        for (int k : {0, 1}) {
+            const SimulatedChip::WordPulses pulses = Socket().PulsesAt(k);
+            EXPECT_EQ(Socket().Word(k), Pattern(k)) << k;
+            EXPECT_GE(pulses.margin, Margin() * pulses.toTake) << k;
+        }
+        EXPECT_EQ(Socket().PulsesAt(1).toTake, 2);
+        // The second try: one pulse to read right again, then the margin for 2 + 1.
+        EXPECT_EQ(Socket().PulsesAt(1).margin, c.lostAfterMarginPulse + 1 + Margin() * 3);
+        EXPECT_EQ(Socket().ConfigWord(), ConfigWord());
+        EXPECT_EQ(Socket().ProgramModeEntries(), Is14Bit() ? 2 : 3);
+        EXPECT_FALSE(board.InProgramMode());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllChips, FastProgrammingTest, ::testing::Range(1, ChipCount + 1));

@@ -7,9 +7,13 @@
 //      programming without errors) is true of the chip; a fault it sees ends as PortFailure;
 //   4. the caller's image is untouched;
 //   5. a 12-bit chip never sees its programming voltage before its supply, nor 9 ms after it.
+// And for programming: a chip is protected only when it holds the file's words, and the adaptive
+// algorithm gives every word it reports programmed the maker's margin for the pulses the chip
+// counted it needing.
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <random>
 #include <sstream>
@@ -67,6 +71,19 @@ struct Operation {
     const char* name;
     std::function<void(SimulatedChip&)> prepare;
     std::function<Verdict(const SimulatedChip&)> run;
+    long exhaustiveUpTo = ExhaustiveUpTo;
+};
+
+// A programming run and the chip and file it is given.
+struct ProgramCase {
+    const char* name;
+    Algorithm algorithm;
+    int words;
+    bool automatic = false;
+    bool protecting = false;  // the file's configuration word protects the chip
+    bool weakCells = false;   // two words need three pulses; one of them is a bit from blank
+    bool idWords = false;     // the file has ID words, one of them needing two pulses when weak
+    long exhaustiveUpTo = ExhaustiveUpTo;
 };
 
 class FaultInjectionTest : public ::testing::TestWithParam<int> {
@@ -117,15 +134,60 @@ protected:
         return image;
     }
 
+    // The ID words a case programs: nibbles, as assemblers write them.
+    std::uint16_t IdWord(int i) const { return static_cast<std::uint16_t>(i + 1); }
+    std::vector<std::uint32_t> ImageFor(const ProgramCase& c) const {
+        std::vector<std::uint32_t> image = ImageOf(c.words);
+        if (c.weakCells) {
+            image[1] = static_cast<std::uint16_t>(Erased() & ~0x10u);
+        }
+        if (c.protecting) {
+            image[static_cast<std::size_t>(Family().configAddress)] =
+                static_cast<std::uint16_t>(Config() & ~Family().protectionBits);
+        }
+        for (int i = 0; c.idWords && i < IdWordCount; ++i) {
+            image[static_cast<std::size_t>(Real().idAddress + i)] = IdWord(i);
+        }
+        return image;
+    }
+    // The words the case programs: program memory, then the ID words.
+    std::vector<int> Programmed(const ProgramCase& c) const {
+        std::vector<int> addresses;
+        for (int k = 0; k < c.words; ++k) {
+            addresses.push_back(k);
+        }
+        for (int i = 0; c.idWords && i < IdWordCount; ++i) {
+            addresses.push_back(Real().idAddress + i);
+        }
+        return addresses;
+    }
+
+    // The cells as they are, protected or not.
     std::string ProgrammedTruth(const SimulatedChip& chip, const std::vector<std::uint32_t>& image,
-                                int words) const {
-        for (int k = 0; k < words; ++k) {
-            if (Truth(chip, k) != Family().Forced(image[static_cast<std::size_t>(k)])) {
-                return "word " + std::to_string(k) + " is not the file's";
+                                const ProgramCase& c) const {
+        for (int address : Programmed(c)) {
+            if (Family().Forced(chip.Word(address)) !=
+                Family().Forced(image[static_cast<std::size_t>(address)])) {
+                return "word " + std::to_string(address) + " is not the file's";
             }
         }
-        if (Truth(chip, chip.ConfigAddress()) != Family().Forced(Config())) {
+        const int config = chip.ConfigAddress();
+        if (Family().Forced(chip.Word(config)) !=
+            Family().Forced(image[static_cast<std::size_t>(config)])) {
             return "the configuration word is not the file's";
+        }
+        return {};
+    }
+    // Every word reported programmed by the adaptive algorithm got the maker's margin for the
+    // pulses the chip counted it needing.
+    std::string MarginTruth(const SimulatedChip& chip, const ProgramCase& c) const {
+        const int factor = Family().adaptive.marginFactor;
+        for (int address : Programmed(c)) {
+            const SimulatedChip::WordPulses pulses = chip.PulsesAt(address);
+            if (pulses.margin < factor * pulses.toTake) {
+                return "word " + std::to_string(address) + " got " + std::to_string(pulses.margin) +
+                       " margin pulses for the " + std::to_string(pulses.toTake) + " it needed";
+            }
         }
         return {};
     }
@@ -133,34 +195,60 @@ protected:
     // Programm as the window and the command line report it: no failed word, and the check from a
     // fresh power-up finds no difference.
     Operation Programming(const char* name, Algorithm algorithm, int words, bool automatic) {
-        return {name, [](SimulatedChip&) {},
-                [this, algorithm, words, automatic](const SimulatedChip& chip) -> Verdict {
-                    const ChipInfo small = Small(words);
-                    const std::vector<std::uint32_t> image = ImageOf(words);
-                    const std::vector<std::uint32_t> before = image;
-                    if (automatic) {
-                        // Automatic's steps before programming: the calibration value, then
-                        // the blank check, which refuses a chip it finds programmed.
-                        ReadCalibrationFromChip(link, Family(), words - 1, nullptr);
-                        if (BlankCheckChip(link, Family(), words - 1, nullptr).nonBlankWords > 0) {
-                            return {};
-                        }
-                    }
-                    const ProgramResult result =
-                        ProgramChip(link, small, algorithm, image.data(), false, false, nullptr);
-                    Verdict verdict;
-                    if (result.errors == 0 &&
-                        CheckProgrammed(link, Family(), image.data(), words, true, nullptr)
-                                .differences == 0) {
-                        verdict.claim = "programmed";
-                        verdict.truth = ProgrammedTruth(chip, image, words);
-                    }
-                    if (image != before) {
-                        verdict.claim = "image";
-                        verdict.truth = "the image changed";
-                    }
-                    return verdict;
-                }};
+        ProgramCase c{name, algorithm, words};
+        c.automatic = automatic;
+        return Programming(c);
+    }
+    Operation Programming(const ProgramCase& c) {
+        auto prepare = [this, c](SimulatedChip& chip) {
+            if (c.weakCells) {
+                chip.SetPulsesNeeded(0, 3);
+                chip.SetPulsesNeeded(1, 3);
+                if (c.idWords) {
+                    chip.SetPulsesNeeded(Real().idAddress + IdWordCount - 1, 2);
+                }
+            }
+        };
+        auto run = [this, c](const SimulatedChip& chip) -> Verdict {
+            const ChipInfo small = Small(c.words);
+            const std::vector<std::uint32_t> image = ImageFor(c);
+            const std::vector<std::uint32_t> before = image;
+            if (c.automatic) {
+                // Automatic's steps before programming: the calibration value, then the blank
+                // check, which refuses a chip it finds programmed.
+                ReadCalibrationFromChip(link, Family(), c.words - 1, nullptr);
+                if (BlankCheckChip(link, Family(), c.words - 1, nullptr).nonBlankWords > 0) {
+                    return {};
+                }
+            }
+            const ProgramResult result =
+                ProgramChip(link, small, c.algorithm, image.data(), false, c.idWords, nullptr);
+            Verdict verdict;
+            if (result.errors == 0 && !result.protectionWithheld &&
+                CheckProgrammed(link, Family(), image.data(), c.words, !c.protecting, nullptr)
+                        .differences == 0) {
+                verdict.claim = "programmed";
+                verdict.truth = ProgrammedTruth(chip, image, c);
+                if (verdict.truth.empty() && c.algorithm == Algorithm::Fast) {
+                    verdict.truth = MarginTruth(chip, c);
+                }
+            }
+            // Whatever was reported: a chip that differs from the file is never protected.
+            if (chip.CodeProtected() && !ProgrammedTruth(chip, image, c).empty()) {
+                verdict.claim = "protection";
+                verdict.truth = "protected, and " + ProgrammedTruth(chip, image, c);
+            }
+            if (result.protectionWithheld && chip.CodeProtected()) {
+                verdict.claim = "protection withheld";
+                verdict.truth = "the chip is protected";
+            }
+            if (image != before) {
+                verdict.claim = "image";
+                verdict.truth = "the image changed";
+            }
+            return verdict;
+        };
+        return {c.name, prepare, run, c.exhaustiveUpTo};
     }
 
     std::vector<Operation> Reads(int words) {
@@ -292,25 +380,39 @@ protected:
                 listed.push_back(line.str());
             }
         }
+        accessReads = port.Reads();
         return port.Accesses();
     }
 
-    // Every access, or a fixed sample of them when there are too many.
+    static bool OnReads(Fault fault) {
+        return fault == Fault::ReadsHigh || fault == Fault::ReadsLow || fault == Fault::FlippedRead;
+    }
+
+    // Every access where the fault does something of its own (a read for a fault on reads, a write
+    // for one on writes), or a fixed sample of them when there are too many.
     void Inject(const Operation& operation) {
         const long before = violations;
         const long total = RunOnce(operation, Fault::None, -1);
         ASSERT_EQ(violations, before) << operation.name << " fails without a fault";
+        const std::vector<bool> reads = accessReads;
         std::cout << "[ accesses ] " << operation.name << ": " << total << "\n";
         std::mt19937 random(1234);
-        std::uniform_int_distribution<long> any(1, total);
+        const bool exhaustive = everyFaultOnRequest && std::getenv("CHIPSMITH_EVERY_FAULT");
         for (Fault fault : Faults) {
-            if (total <= ExhaustiveUpTo) {
-                for (long k = 1; k <= total; ++k) {
+            std::vector<long> positions;
+            for (long k = 1; k <= total; ++k) {
+                if (reads[static_cast<std::size_t>(k - 1)] == OnReads(fault)) {
+                    positions.push_back(k);
+                }
+            }
+            if (exhaustive || static_cast<long>(positions.size()) <= operation.exhaustiveUpTo) {
+                for (long k : positions) {
                     RunOnce(operation, fault, k);
                 }
             } else {
+                std::uniform_int_distribution<std::size_t> any(0, positions.size() - 1);
                 for (int i = 0; i < samplesPerFault; ++i) {
-                    RunOnce(operation, fault, any(random));
+                    RunOnce(operation, fault, positions[any(random)]);
                 }
             }
         }
@@ -333,6 +435,9 @@ protected:
     AbsentPortIo nowhere;
     ProgrammerLink link{nowhere, delays.clock()};
     int samplesPerFault = 60;
+    // CHIPSMITH_EVERY_FAULT=1 tries every access, where that ends within minutes.
+    bool everyFaultOnRequest = true;
+    std::vector<bool> accessReads;  // of the last run
     long runs = 0;
     long portFailures = 0;
     long chipFailures = 0;
@@ -355,6 +460,49 @@ TEST_P(FaultInjectionTest, EveryAccessOfASmallProgram) {
     Report();
 }
 
+// Protecting configurations, and the margin of the adaptive algorithm over cells that need more
+// than one pulse: every access for the margin, whose faults lie at a few reads; a sample for the
+// protecting runs, which are long (CHIPSMITH_EVERY_FAULT=1 tries every access of every run, in
+// about two minutes).
+TEST_P(FaultInjectionTest, ProtectingAndWeakPrograms) {
+    samplesPerFault = 800;
+    ProgramCase cases[] = {
+        {"Programm, protecting", Algorithm::Classic, SmallWords},
+        {"Programm --fast, protecting", Algorithm::Fast, SmallWords},
+        {"Automatic, protecting", Algorithm::Classic, SmallWords},
+        {"Programm --fast, weak cells", Algorithm::Fast, SmallWords},
+        {"Programm --fast, weak cells, protecting", Algorithm::Fast, SmallWords},
+    };
+    cases[0].protecting = cases[1].protecting = cases[2].protecting = cases[4].protecting = true;
+    cases[2].automatic = true;
+    cases[3].weakCells = cases[4].weakCells = true;
+    cases[3].exhaustiveUpTo = 40'000;
+    for (const ProgramCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Inject(Programming(c));
+    }
+    Report();
+}
+
+// The ID words are the last words before the power cycle to the configuration word: a few of the
+// accesses, as they lie past a long walk over the addresses.
+TEST_P(FaultInjectionTest, ASampleOfProgramsWithIdWords) {
+    samplesPerFault = 400;
+    ProgramCase cases[] = {
+        {"Programm --fast, ID words, weak cells", Algorithm::Fast, SmallWords},
+        {"Programm --fast, ID words, weak cells, protecting", Algorithm::Fast, SmallWords},
+    };
+    for (ProgramCase& c : cases) {
+        c.idWords = c.weakCells = true;
+    }
+    cases[1].protecting = true;
+    for (const ProgramCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Inject(Programming(c));
+    }
+    Report();
+}
+
 INSTANTIATE_TEST_SUITE_P(BothFamilies, FaultInjectionTest, ::testing::Values(1, 4));
 
 // A full chip makes hundreds of thousands of accesses an operation: a few of them, on the smallest.
@@ -362,6 +510,7 @@ using FullChipFaultTest = FaultInjectionTest;
 
 TEST_P(FullChipFaultTest, ASampleOfAccessesOverAFullChip) {
     samplesPerFault = 12;
+    everyFaultOnRequest = false;
     std::vector<Operation> operations = Reads(Real().memoryWords);
     operations.push_back(
         Programming("Programm --fast", Algorithm::Fast, Real().memoryWords - 1, false));

@@ -99,4 +99,30 @@ TEST_F(CliBoardFaultTest, AutoSaysProgrammedOnlyWhenTheChipHoldsTheFile) {
     }
 }
 
+// A marginal cell reads differently at each power-up while the board answers every check: the
+// chip's fault (exit 1), not the programmer's.
+TEST_F(CliBoardFaultTest, AChipThatReadsDifferentlyEachTimeIsTheChipsFault) {
+    chip.SetWord(5, 0x0A5A);
+    chip.SetReadsUnsteadily(5);
+    const std::string file = Data("blink508.hex");
+    const std::initializer_list<const char*> commands[] = {
+        {"-c", "12c508", "blank"},
+        {"-c", "12c508", "read", "-"},
+        {"verify", file.c_str()},
+    };
+    for (const auto& arguments : commands) {
+        SCOPED_TRACE(*std::prev(arguments.end()));
+        const Run run = With(FaultyPort::Fault::None, -1, arguments);
+        EXPECT_EQ(run.status, ExitStatus::ChipFailed) << run.err;
+        // read - gives standard output to the chip's words, and its result line to errors.
+        const std::string said = run.out + run.err;
+        EXPECT_NE(said.find("failed: the chip reads differently at each power-up: three reads of "
+                            "it gave three different answers (a weakly programmed cell, or a "
+                            "poor contact in the socket)\n"),
+                  std::string::npos)
+            << said;
+        EXPECT_EQ(said.find("stopped answering"), std::string::npos) << said;
+    }
+}
+
 }  // namespace

@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "chip/ChipTable.h"
+#include "chip/IdWords.h"
 #include "chip/Interruption.h"
 #include "cli/ExitStatus.h"
 #include "cli/HexFile.h"
+#include "image/Checksum.h"
 #include "image/IntelHex.h"
 #include "tests/cli/CliFixture.h"
 
@@ -25,6 +27,11 @@ protected:
     int Type() const { return GetParam(); }
     std::string File() const { return Data(BlinkFiles[Type()]); }
     std::uint16_t Erased() const { return Type() >= 3 ? 0x3FFF : 0x0FFF; }
+    // The file's checksum as the maker's rule gives it, "0x1A2B".
+    std::string FileChecksum() const {
+        return ChecksumText(ImageChecksum(
+            *FindChip(Type()), LoadHexFile(QString::fromStdString(File())).image.data()));
+    }
 };
 
 TEST_P(CliChipTest, AutoThenVerifyReadBlankConfigAndOsccal) {
@@ -34,13 +41,16 @@ TEST_P(CliChipTest, AutoThenVerifyReadBlankConfigAndOsccal) {
 
     const Run programmed = Cli({"--port", "sim", "auto", File().c_str()});
     EXPECT_EQ(programmed.status, ExitStatus::Done) << programmed.err;
-    EXPECT_EQ(programmed.out, "programmed, calibration 5A, 0 errors\n");
+    // The result, then the chip's checksum, which is the file's.
+    const std::string sums = "  checksum " + FileChecksum() + ", the file's " + FileChecksum();
+    EXPECT_EQ(programmed.out.rfind("programmed, calibration 5A, 0 errors\n" + sums, 0), 0u)
+        << programmed.out;
     const SimulatedChip chip = SocketChip();
     EXPECT_EQ(chip.Word(0), file.image[0] & Erased()) << "saved back into the socket";
     EXPECT_EQ(chip.CalibrationWord() & 0xFF, 0x5A) << "the factory value kept";
 
-    EXPECT_EQ(Cli({"--port", "sim", "verify", File().c_str()}).out,
-              "verified: chip and file equal\n");
+    const Run verified = Cli({"--port", "sim", "verify", File().c_str()});
+    EXPECT_EQ(verified.out.rfind("verified: chip and file equal\n" + sums, 0), 0u) << verified.out;
 
     // Read back as an assembler writes: masked words, blanks left out, configuration included.
     const Run read = Cli({"--port", "sim", "read", Path("out.hex").c_str()});
@@ -129,7 +139,9 @@ TEST_P(CliChipTest, FastAutoEndsWithAVerifiedChip) {
     Socket(SimulatedChip::Factory(Type(), 0x5A));
     const Run run = Cli({"--port", "sim", "--fast", "auto", File().c_str()});
     EXPECT_EQ(run.status, ExitStatus::Done) << run.out << run.err;
-    EXPECT_EQ(run.out, "programmed, calibration 5A, 0 errors\n");
+    EXPECT_EQ(
+        run.out.rfind("programmed, calibration 5A, 0 errors\n  checksum " + FileChecksum(), 0), 0u)
+        << run.out;
     EXPECT_EQ(Cli({"--port", "sim", "verify", File().c_str()}).status, ExitStatus::Done);
 }
 
@@ -157,6 +169,68 @@ TEST_P(CliChipTest, AProtectedChipIsNotReadAsZeros) {
     const Run osccal = Cli({"--port", "sim", "osccal"});
     EXPECT_EQ(osccal.status, ExitStatus::ChipFailed);
     EXPECT_EQ(osccal.out, "the chip is code-protected: its calibration value cannot be read\n");
+}
+
+// A file that protects the chip: protected only over the file's words; a protected chip's program
+// words are never said to be verified, and its zeros never pass for a calibration value.
+TEST_P(CliChipTest, AProtectingFileAndAProtectedChip) {
+    LoadedImage file = LoadHexFile(QString::fromStdString(File()));
+    const ChipInfo& info = *FindChip(Type());
+    auto& config = file.image[static_cast<std::size_t>(info.configAddress)];
+    config &= ~static_cast<std::uint32_t>(info.family.protectionBits);
+    const std::string protecting = Path("protecting.hex");
+    QFile out(QString::fromStdString(protecting));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(ChipHexText(info, file.image));
+    out.close();
+
+    // A chip whose word 0 already lost bits the file's word needs.
+    SimulatedChip spoilt = SimulatedChip::Factory(Type(), 0x5A);
+    ASSERT_NE(file.image[0] & Erased(), 0u);
+    spoilt.SetWord(0, 0);
+    Socket(spoilt);
+    const Run withheld = Cli({"--port", "sim", "program", protecting.c_str()});
+    EXPECT_EQ(withheld.status, ExitStatus::ChipFailed);
+    EXPECT_TRUE(Has(withheld.out,
+                    "programming failed, calibration 5A, 1 error; not code-protected: the chip "
+                    "is not the file, so its configuration word was left blank and the chip can "
+                    "still be read"))
+        << withheld.out;
+    EXPECT_FALSE(SocketChip().CodeProtected());
+
+    Socket(SimulatedChip::Factory(Type(), 0x5A));
+    const Run programmed = Cli({"--port", "sim", "auto", protecting.c_str()});
+    EXPECT_EQ(programmed.status, ExitStatus::Done) << programmed.out;
+    EXPECT_TRUE(SocketChip().CodeProtected());
+    const bool ids = HasIdWords(info, file.image.data());
+    const std::string readable = ids ? "configuration word and ID words" : "configuration word";
+    const struct {
+        std::vector<std::string> arguments;
+        std::string out;
+    } rows[] = {
+        {{"verify", protecting},
+         "not verified: the chip is code-protected: its program words and calibration value "
+         "cannot be read; its " +
+             readable + (ids ? " are" : " is") + " the file's\n"},
+        {{"verify", File()}, "its " + readable + ": 1 word differs\n"},
+        {{"-c", FindChip(Type())->name, "blank"},
+         "not blank: the chip is code-protected: its program words read as zeros and its "
+         "calibration value cannot be read\n"},
+        // Nothing programmed on it could be checked.
+        {{"program", protecting}, "not programmed: the chip is code-protected"},
+        {{"--allow-nonblank", "auto", protecting},
+         "refused: not blank: the chip is code-protected"},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> arguments{"--port", "sim"};
+        arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+        const Run run = Cli(arguments);
+        SCOPED_TRACE(row.arguments.front());
+        EXPECT_EQ(run.status, ExitStatus::ChipFailed);
+        EXPECT_TRUE(Has(run.out, row.out)) << run.out;
+        EXPECT_FALSE(Has(run.out, "calibration 00")) << run.out;
+        EXPECT_FALSE(Has(run.out, "--allow-nonblank")) << run.out;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllChips, CliChipTest, ::testing::Values(1, 2, 3, 4));

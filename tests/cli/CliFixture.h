@@ -58,6 +58,7 @@ protected:
                                    delays.clock(),
                                    machine};
         environment.ftdi = &ftdi;
+        environment.boardClock = boardClock;
         const int status = RunCli(list, environment);
         return {status, out.str(), err.str()};
     }
@@ -92,6 +93,11 @@ protected:
     ScopedVirtualDelays delays;
     FakeFtdi ftdi{delays.clock(), DefaultPinMap(PortKind::Ftdi)};
     std::function<void(std::int64_t)> onTick;
+    // Several boards at once: each its own virtual clock, as each runs on a thread of its own.
+    std::function<BoardClock()> boardClock = [] {
+        auto clock = std::make_shared<VirtualDelays>();
+        return BoardClock{clock, [clock] { return clock->Now(); }};
+    };
     std::function<std::unique_ptr<PortIo>()> machine = [] {
         return std::make_unique<AbsentPortIo>();
     };

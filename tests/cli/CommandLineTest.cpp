@@ -129,11 +129,11 @@ TEST_F(CommandLineTest, ADashIsStandardInputForTheFileAndStandardOutputForRead) 
         {{"--port", "sim", "program", "-"},
          hex,
          ExitStatus::Done,
-         "programmed, calibration 5A, 0 errors\n"},
+         "programmed, calibration 5A, 0 errors\n  checksum 0x9322, the file's 0x9322\n"},
         {{"--port", "sim", "verify", "-"},
          hex,
          ExitStatus::Done,
-         "verified: chip and file equal\n"},
+         "verified: chip and file equal\n  checksum 0x9322, the file's 0x9322\n"},
         {{"--port", "sim", "verify", "-"}, "garbage\n", ExitStatus::Usage, ""},
         {{"--port", "sim", "verify", "-"}, "", ExitStatus::Usage, ""},
     };

@@ -30,6 +30,8 @@ TEST_F(DryRunTest, SaysWhatWouldBeDoneAndTouchesNoPortNorTheSocket) {
     const std::string blink509 = Data("blink509.hex");
     const std::string blink672 = Data("blink672.hex");
     const std::string notHex = Data("blink508.asm");
+    const std::string ids508 = Data("ids508.hex");    // protects the chip
+    const std::string page509 = Data("page509.hex");  // a routine at 0x200, no ID words
     const struct {
         std::initializer_list<const char*> arguments;
         int status;
@@ -58,6 +60,15 @@ TEST_F(DryRunTest, SaysWhatWouldBeDoneAndTouchesNoPortNorTheSocket) {
          ExitStatus::Done,
          {"the file looks like one for the 12c508", "(programmed anyway: --force)"}},
         {{"--dry-run", "verify", notHex.c_str()}, ExitStatus::Usage, {"blink508.asm: "}},
+        {{"--dry-run", "program", ids508.c_str()},
+         ExitStatus::Done,
+         {"chip: 12c508, inferred from the file\n", "ID words: 0x005, 0x006, 0x007, 0x008\n",
+          "the configuration word last, once the chip reads back as the file; otherwise it is "
+          "left blank and the chip readable\n"}},
+        {{"--dry-run", "program", page509.c_str()},
+         ExitStatus::Done,
+         {"chip: 12c509, inferred from the file\n", "program words: 8 words, 0x000 to 0x202\n",
+          "ID words: none in the file\n"}},
     };
     for (const auto& row : rows) {
         const Run run = Cli(row.arguments);

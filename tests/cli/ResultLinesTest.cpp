@@ -57,7 +57,8 @@ TEST_F(PhaseLinesTest, VerboseTimesEachPhaseOnStandardError) {
     Socket(SimulatedChip::Factory(1, 0x5A));
     const Run run = Cli({"--port", "sim", "-v", "auto", Data("blink508.hex").c_str()});
     EXPECT_EQ(run.status, ExitStatus::Done) << run.err;
-    EXPECT_EQ(run.out, "programmed, calibration 5A, 0 errors\n");
+    EXPECT_EQ(run.out,
+              "programmed, calibration 5A, 0 errors\n  checksum 0x9322, the file's 0x9322\n");
     std::istringstream lines(run.err);
     std::string line;
     std::string phases;

@@ -80,7 +80,32 @@ TEST_P(ChipMemoryTest, InjectedFaultsHoldBackTheirWords) {
     for (std::size_t i = 0; i < pulses.size(); ++i) {
         EXPECT_EQ(pulses[i].margin, i == 28) << i;
     }
+    // Per word: the pulses with the data the cell holds, before it held it and after.
+    EXPECT_EQ(chip().PulsesAt(1).toTake, 3);
+    EXPECT_EQ(chip().PulsesAt(1).margin, 1);
+    EXPECT_EQ(chip().PulsesAt(0).toTake + chip().PulsesAt(0).margin, 0) << "it holds no data";
     EXPECT_TRUE(bench.board.Errors().empty());
+}
+
+TEST_P(ChipMemoryTest, AMarginalCellReadsDifferentlyAtEachPowerUp) {
+    chip().SetWord(0, 0x0123);
+    chip().SetWord(1, 0x0123);
+    chip().SetReadsUnsteadily(0);
+    std::vector<std::uint16_t> unsteady;
+    std::vector<std::uint16_t> steady;
+    for (int powerUp = 0; powerUp < 3; ++powerUp) {
+        EnterAtZero();
+        unsteady.push_back(bench.ReadData());
+        unsteady.push_back(bench.ReadData());  // the same within one power-up
+        bench.Increment();
+        steady.push_back(bench.ReadData());
+        bench.PowerDown();
+    }
+    EXPECT_EQ(unsteady[0], unsteady[1]);
+    EXPECT_NE(unsteady[0], unsteady[2]);
+    EXPECT_NE(unsteady[2], unsteady[4]);
+    EXPECT_NE(unsteady[0], unsteady[4]);
+    EXPECT_EQ(steady, (std::vector<std::uint16_t>(3, 0x0123)));
 }
 
 TEST_P(ChipMemoryTest, CodeProtectionHidesProgramMemoryOnly) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "link/PortWrapper.h"
 
@@ -22,6 +23,7 @@ public:
         : PortWrapper(inner), inner_(inner), fault_(fault), at_(at) {}
 
     std::uint8_t In(std::uint16_t address) override {
+        reads_.push_back(true);
         const bool hit = ++accesses_ == at_;
         const bool from = accesses_ >= at_;
         switch (fault_) {
@@ -37,6 +39,7 @@ public:
     }
 
     void Out(std::uint16_t address, std::uint8_t value) override {
+        reads_.push_back(false);
         const bool hit = ++accesses_ == at_;
         const bool from = accesses_ >= at_;
         if ((fault_ == Fault::LostWrite && hit) || (fault_ == Fault::LostWritesFromHere && from)) {
@@ -46,6 +49,10 @@ public:
     }
 
     long Accesses() const { return accesses_; }
+    // Whether each access was a read, from the first on: a fault on reads does at a write what it
+    // does at the next read, and a fault on writes nothing at a read (or, from there, what it does
+    // at the next write).
+    const std::vector<bool>& Reads() const { return reads_; }
 
 private:
     static constexpr std::uint8_t AckBit = 0x40;
@@ -53,4 +60,5 @@ private:
     Fault fault_;
     long at_;
     long accesses_ = 0;
+    std::vector<bool> reads_;
 };
