@@ -278,6 +278,7 @@ void BoardsRun::RunChip(Board& board, int number) {
         progress,
         [&board](const std::string& text) { board.err << "warning: " << text << '\n'; },
         false,
+        std::nullopt,
         std::nullopt};
     ChipOutcome outcome;
     std::string result;
