@@ -108,6 +108,10 @@ public:
         ++transfers;
         largestWrite = std::max(largestWrite, count);
         clock_.Advance(UsbCallNs);
+        if (const int call = writeCalls++; fault == Fault::WriteFails && call == failCall) {
+            error = "usb bulk write failed";
+            return -1;
+        }
         if (unplugged) {
             error = "usb bulk write failed";
             return -1;
@@ -128,6 +132,14 @@ public:
     }
     int Read(ftdi_context*, std::uint8_t* bytes, int count) override {
         clock_.Advance(UsbCallNs);
+        const int call = readCalls++;
+        if (fault == Fault::ReadFails && call == failCall) {
+            error = "usb bulk read failed";
+            return -1;
+        }
+        if (fault == Fault::SampleLost && call == failCall && !samples_.empty()) {
+            samples_.pop_back();
+        }
         if (samplesLost > 0 && !samples_.empty()) {
             samplesLost -= 1;
             samples_.pop_back();
@@ -176,6 +188,13 @@ public:
     bool SupplyOn() { return board_.SupplyA() || board_.SupplyB(); }
     // Set whenever a supply was on at the pins since it was last cleared.
     bool suppliesWereOn = false;
+
+    // One USB call that goes wrong: the `failCall`-th write, or read (counted from 0).
+    enum class Fault { None, WriteFails, ReadFails, SampleLost };
+    Fault fault = Fault::None;
+    int failCall = -1;
+    int writeCalls = 0;
+    int readCalls = 0;
 
     struct Opened {
         int vendor = 0;

@@ -23,6 +23,7 @@
 
 #include "link/GpioPort.h"
 #include "link/PinMap.h"
+#include "sim/SimulatedBoard.h"
 
 class FakeGpiod : public GpiodCalls {
 public:
@@ -35,6 +36,13 @@ public:
     };
 
     explicit FakeGpiod(const PinMap& pins) : pins_(pins) {}
+
+    // The board behind the lines, wired as a parallel port's default map says: every change of an
+    // output reaches it, and the return line reads what it returns.
+    void Wire(SimulatedBoard& board) {
+        board_ = &board;
+        Watch();
+    }
 
     gpiod_chip* OpenChip(const std::string& path) override {
         opened = path;
@@ -112,6 +120,11 @@ public:
         if (Fails()) {
             return -1;
         }
+        if (board_ != nullptr) {
+            const PortBits bits = BitsOf(DefaultPinMap(PortKind::Parallel), PortKind::Parallel);
+            const int level = bits.ReturnLevel(board_->In(board_->Base() + 1));
+            return (level != 0) != pins_[BoardLine::Return].inverted ? 1 : 0;
+        }
         return loopback ? Value(BoardLine::Data) : Of(line).value;
     }
     std::string Consumer(gpiod_line* line) override { return Of(line).holder; }
@@ -125,6 +138,8 @@ public:
         };
         return on(BoardLine::Vdd) || on(BoardLine::Vpp);
     }
+    // The value, get and set calls so far.
+    int Calls() const { return calls_; }
     int Requested() const {
         int held = 0;
         for (const auto& entry : lines) {
@@ -156,7 +171,21 @@ private:
         }
         return false;
     }
-    void Watch() { everPowered = everPowered || Powered(); }
+    void Watch() {
+        everPowered = everPowered || Powered();
+        if (board_ != nullptr) {
+            const PortBits bits = BitsOf(DefaultPinMap(PortKind::Parallel), PortKind::Parallel);
+            const auto level = [this](BoardLine line) {
+                return (Value(line) != 0) != pins_[line].inverted;
+            };
+            const std::uint8_t high = static_cast<std::uint8_t>(
+                (level(BoardLine::Data) ? bits.data : 0) |
+                (level(BoardLine::Clock) ? bits.clock : 0) |
+                (level(BoardLine::Vdd) ? bits.vdd : 0) | (level(BoardLine::Vpp) ? bits.vpp : 0));
+            board_->Out(board_->Base(),
+                        bits.Levels(high, static_cast<std::uint8_t>(bits.Outputs() & ~high)));
+        }
+    }
     Line& Of(gpiod_line* line) { return *reinterpret_cast<Line*>(line); }
     int OffsetOf(gpiod_line* line) {
         for (auto& [offset, entry] : lines) {
@@ -168,5 +197,6 @@ private:
     }
 
     PinMap pins_;
+    SimulatedBoard* board_ = nullptr;
     int calls_ = 0;
 };
