@@ -65,12 +65,12 @@ void ExchangeCheck(QCheckBox* box, int& value, bool fromControls) {
 }  // namespace
 
 void SetBarPosition(QProgressBar* bar, int position) {
+    // Both draw the bar at once when what it shows changes, and only then.
     if (position < bar->minimum()) {
         bar->reset();  // shows the bar empty
     } else {
         bar->setValue(std::min(position, bar->maximum()));
     }
-    bar->repaint();
 }
 
 CProgrammerDlg::CProgrammerDlg(ProgrammerLink& board, Desktop& desktop, const QString& settingsPath,

@@ -8,15 +8,14 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 #include "app/CalibrationLabels.h"
 #include "app/ControlIds.h"
 #include "app/Desktop.h"
+#include "app/FramedProgress.h"
 #include "app/Messages.h"
 #include "app/NotificationGuard.h"
-#include "app/OperationPump.h"
 #include "app/ProgrammerDlg.h"
 #include "app/WaitCursor.h"
 #include "chip/ChipOperations.h"
@@ -70,11 +69,7 @@ void CProgrammerDlg::ShowCalibration(int value, const QString& labelWithValue,
 }
 
 Progress CProgrammerDlg::ProgressBarUpdater() {
-    auto pump = std::make_shared<OperationPump>();
-    return [this, pump](int position) {
-        SetBarPosition(ProgressBar, position);
-        pump->Pump();
-    };
+    return FramedProgress(ProgressBar, [this] { return board_.Now(); });
 }
 
 void CProgrammerDlg::OnRead() {
