@@ -187,10 +187,12 @@ private:
     // The image no longer belongs to a listed file: blank, and no file chosen.
     void ForgetFileImage();
     void BlankCheck(int n);
-    void VerifyChip();
-    // Programm's last step: the programmed words and the configuration word read again from a
-    // fresh power-up, as the per-word read-back cannot see an address counter that slipped.
-    // Returns the words that differ; sets *configurationFailed when the configuration word does.
+    // Compare: the image's words up to the last used one, and its ID words when it has any.
+    void VerifyChip(const ChipInfo& chip);
+    // Programm's last step: the programmed words, the ID words and the configuration word read
+    // again from a fresh power-up, as the per-word read-back cannot see an address counter that
+    // slipped. Returns the words that differ; sets *configurationFailed when the configuration word
+    // does.
     int DifferencesAfterProgramming(const ChipInfo& chip, bool* configurationFailed);
     // Runs a handler for a control's notification unless the program itself changed the control.
     template <typename Handler>

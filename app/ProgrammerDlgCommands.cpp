@@ -23,6 +23,7 @@
 #include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
 #include "chip/ConfigReadout.h"
+#include "chip/IdWords.h"
 #include "chip/ProgramCheck.h"
 #include "chip/ProgrammingAlgorithm.h"
 #include "image/Calibration.h"
@@ -96,9 +97,14 @@ void CProgrammerDlg::ReadChip(const ChipInfo& chip) {
     const int n = chip.memoryWords;
     const std::vector<std::uint16_t> words =
         ReadProgramWords(board_, chip.family, n, ProgressBarUpdater());
+    std::vector<std::uint32_t> read(FileImage.size(), 0xFFFF);
+    std::copy(words.begin(), words.end(), read.begin());
+    // The ID words at their slots, so that a file saved from the image keeps them, and a chip
+    // programmed from it gets them.
+    ReadIdWords(board_, chip, read.data());
     const std::uint16_t config = ReadConfigWordFromChip(board_, chip.family);
     ForgetFileImage();
-    std::copy(words.begin(), words.end(), FileImage.begin());
+    std::copy(read.begin(), read.end(), FileImage.begin());
     // The panel and the image's slot take the word read, as Read Config. Word does.
     ConfigFromChip = 0;
     CalibrationWord = config;
@@ -150,22 +156,26 @@ void CProgrammerDlg::BlankCheck(int n) {
 }
 
 void CProgrammerDlg::OnCompare() {
-    RunOnSelectedChip(Desktop::Icon::None, [this](const ChipInfo&) { VerifyChip(); });
+    RunOnSelectedChip(Desktop::Icon::None, [this](const ChipInfo& chip) { VerifyChip(chip); });
 }
 
-void CProgrammerDlg::VerifyChip() {
+void CProgrammerDlg::VerifyChip(const ChipInfo& chip) {
     // Up to and including the last used word.
     const VerifyResult result =
-        ::VerifyChip(board_, FamilyOf(ChipType), FileImage.data(), LastUsedAddress + 1,
-                     VerifyAllowed, ProgressBarUpdater());
+        ::VerifyChip(board_, chip.family, FileImage.data(), LastUsedAddress + 1, VerifyAllowed,
+                     ProgressBarUpdater());
     if (result.refused) {
         desktop_.Tell(QStringLiteral("Code Protection ."), Desktop::Icon::None);
         return;
     }
-    SetDlgItemText(Ctl::StatusLine,
-                   result.differences > 0
-                       ? QStringLiteral("%1 Bytes NOT equal !").arg(result.differences)
-                       : QStringLiteral("EPROM and File equal !"));
+    int differences = result.differences;
+    // The file's ID words too, when it has any.
+    if (HasIdWords(chip, FileImage.data())) {
+        differences += static_cast<int>(IdWordDifferences(board_, chip, FileImage.data()).size());
+    }
+    SetDlgItemText(Ctl::StatusLine, differences > 0
+                                        ? QStringLiteral("%1 Bytes NOT equal !").arg(differences)
+                                        : QStringLiteral("EPROM and File equal !"));
 }
 
 bool CProgrammerDlg::ImageFitsOrUserGoesOn() {
@@ -197,7 +207,7 @@ void CProgrammerDlg::OnProgramm() {
     }
     const bool core12 = !chip->family.Is14Bit();
     ProgramResult result = ProgramChip(board_, *chip, Algorithm::Classic, FileImage.data(),
-                                       KeepChipCalibration, false, ProgressBarUpdater());
+                                       KeepChipCalibration, true, ProgressBarUpdater());
     if (result.errors == 0) {
         result.errors = DifferencesAfterProgramming(*chip, &result.configurationFailed);
     }
@@ -227,7 +237,12 @@ int CProgrammerDlg::DifferencesAfterProgramming(const ChipInfo& chip, bool* conf
                         KeepChipCalibration ? chip.memoryWords - 1 : chip.memoryWords,
                         !IsCodeProtected(family.Is14Bit(), fileConfig), ProgressBarUpdater());
     *configurationFailed = check.configurationDiffers;
-    return check.differences;
+    // The ID words lie outside program memory, where code protection does not hide them.
+    int idDifferences = 0;
+    if (HasIdWords(chip, FileImage.data())) {
+        idDifferences = static_cast<int>(IdWordDifferences(board_, chip, FileImage.data()).size());
+    }
+    return check.differences + idDifferences;
 }
 
 void CProgrammerDlg::OnReadConfigWord() {
