@@ -173,6 +173,7 @@ void CProgrammerDlg::VerifyChip(const ChipInfo& chip) {
     if (HasIdWords(chip, FileImage.data())) {
         differences += static_cast<int>(IdWordDifferences(board_, chip, FileImage.data()).size());
     }
+    compareDifferences_ = differences;
     SetDlgItemText(Ctl::StatusLine, differences > 0
                                         ? QStringLiteral("%1 Bytes NOT equal !").arg(differences)
                                         : QStringLiteral("EPROM and File equal !"));
@@ -206,16 +207,23 @@ void CProgrammerDlg::OnProgramm() {
         return;
     }
     const bool core12 = !chip->family.Is14Bit();
-    ProgramResult result = ProgramChip(board_, *chip, Algorithm::Classic, FileImage.data(),
+    const Algorithm algorithm = algorithm_;
+    ProgramResult result = ProgramChip(board_, *chip, algorithm, FileImage.data(),
                                        KeepChipCalibration, true, ProgressBarUpdater());
+    programmedWith_ = algorithm;
     if (result.errors == 0) {
         result.errors = DifferencesAfterProgramming(*chip, &result.configurationFailed);
     }
     if (result.errors == 0) {
-        SetDlgItemText(Ctl::StatusLine, core12 ? QStringLiteral("Programming successful .")
-                                               : QStringLiteral("Programming successful."));
+        SetDlgItemText(Ctl::StatusLine, (core12 ? QStringLiteral("Programming successful .")
+                                                : QStringLiteral("Programming successful.")) +
+                                            AlgorithmNote(algorithm));
     } else {
-        if (core12) {
+        if (algorithm == Algorithm::Fast) {
+            SetDlgItemText(Ctl::StatusLine,
+                           QStringLiteral("%1 Programm ERRORS !").arg(result.errors) +
+                               AlgorithmNote(algorithm));
+        } else if (core12) {
             SetDlgItemText(Ctl::StatusLine, QStringLiteral(" "));
         }
         if (result.configurationFailed) {
@@ -309,13 +317,20 @@ void CProgrammerDlg::OnAutomatic() {
     if (ChipNotEmpty && !desktop_.Ask(QStringLiteral("PIC not empty. Continue ?"))) {
         return;
     }
+    programmedWith_.reset();
     OnProgramm();
     board_.Pause(StepPauseMilliseconds);
+    compareDifferences_ = 0;
     if (VerifyAllowed) {
         OnCompare();
         board_.Pause(StepPauseMilliseconds);
     } else {
         SetDlgItemText(Ctl::StatusLine, QStringLiteral("Code Protection! No Verification."));
+    }
+    // The line that ends the sequence also says how the chip was programmed.
+    if (programmedWith_ == Algorithm::Fast) {
+        SetDlgItemText(Ctl::StatusLine,
+                       DlgItemText(Ctl::StatusLine) + AlgorithmNote(*programmedWith_));
     }
     CheckConfigWordOnChip();
     board_.Pause(StepPauseMilliseconds);
