@@ -9,8 +9,11 @@
 // buttons. The window's cost is the difference. Since the window draws its progress by the
 // board's clock, it draws as many frames here as it would on a real port of that speed.
 //
+// With --real-clock the board runs on the real clock instead, as in chipsmith-sim: the chip's time
+// is then real too, and the window's cost is still the difference of the two.
+//
 // Not a test: it prints figures.
-//   chipsmith_window_benchmark [--chip 12c672] [--access-ns N] [--runs N]
+//   chipsmith_window_benchmark [--chip 12c672] [--access-ns N] [--runs N] [--real-clock]
 
 #include <QApplication>
 #include <QEvent>
@@ -36,6 +39,7 @@
 #include "chip/IdWords.h"
 #include "image/IntelHex.h"
 #include "link/ProgrammerLink.h"
+#include "link/SystemDelays.h"
 #include "sim/SimulatedBoard.h"
 #include "sim/SlowPort.h"
 #include "sim/VirtualDelays.h"
@@ -46,6 +50,7 @@ struct Options {
     std::int64_t accessNs = 1'000;
     std::string chip = "12c672";
     int runs = 3;
+    bool realClock = false;
 };
 
 // Opens the one file it was given; any box is printed, since none is expected.
@@ -121,7 +126,7 @@ struct Figures {
     int paints = 0;
 };
 
-Figures Measure(VirtualDelays& clock, const std::function<void()>& run) {
+Figures Measure(Delays& clock, const std::function<void()>& run) {
     const std::int64_t virtualStart = clock.Now();
     const std::int64_t realStart = SteadyNs();
     run();
@@ -138,25 +143,31 @@ Figures Best(const std::vector<Figures>& runs) {
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
-        const std::string value = argv[i + 1];
+        if (name == "--real-clock") {
+            options.realClock = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            return false;
+        }
+        const std::string value = argv[++i];
         char* end = nullptr;
-        if (name == "--access-ns") {
+        if (name == "--chip") {
+            options.chip = value;
+        } else if (name == "--access-ns") {
             options.accessNs = std::strtoll(value.c_str(), &end, 10);
         } else if (name == "--runs") {
             options.runs = static_cast<int>(std::strtol(value.c_str(), &end, 10));
-        } else if (name == "--chip") {
-            options.chip = value;
-            continue;
         } else {
             return false;
         }
-        if (*end != '\0' || options.accessNs < 0 || options.runs < 1) {
+        if ((end != nullptr && *end != '\0') || options.accessNs < 0 || options.runs < 1) {
             return false;
         }
     }
-    return argc % 2 == 1;
+    return true;
 }
 
 }  // namespace
@@ -169,7 +180,7 @@ int main(int argc, char** argv) {
     if (!parsed || chip == nullptr) {
         std::fprintf(stderr,
                      "usage: %s [--chip 12c508|12c509|12c671|12c672] [--access-ns N] "
-                     "[--runs N]\n",
+                     "[--runs N] [--real-clock]\n",
                      argv[0]);
         return 2;
     }
@@ -188,10 +199,13 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    VirtualDelays clock;
+    VirtualDelays virtualClock;
+    SystemDelays realClock;
+    Delays& clock = options.realClock ? static_cast<Delays&>(realClock) : virtualClock;
     SimulatedBoard board{[&clock] { return clock.Now(); }};
     board.Insert(FullChip(*chip, image));
-    SlowPort port(board, clock, options.accessNs);
+    SlowPort slowPort(board, virtualClock, options.accessNs);
+    PortIo& port = options.realClock ? static_cast<PortIo&>(board) : slowPort;
     ProgrammerLink link(port, clock, board.Base());
 
     BenchDesktop desktop(hexPath);
@@ -234,11 +248,12 @@ int main(int argc, char** argv) {
          }},
     };
 
-    std::printf(
-        "%s, full chip, on a virtual clock at %lld ns a port access, Qt platform %s; "
-        "best of %d runs\n",
-        chip->name, static_cast<long long>(options.accessNs),
-        QGuiApplication::platformName().toLocal8Bit().constData(), options.runs);
+    std::printf("%s, full chip, on %s, Qt platform %s; best of %d runs\n", chip->name,
+                options.realClock ? "the real clock"
+                                  : ("a virtual clock at " + std::to_string(options.accessNs) +
+                                     " ns a port access")
+                                        .c_str(),
+                QGuiApplication::platformName().toLocal8Bit().constData(), options.runs);
     std::printf("%-9s | %9s | %12s %12s | %10s | %s\n", "operation", "chip ms", "bare host ms",
                 "window host", "window adds", "progress bar paints");
     for (const Operation& operation : operations) {
