@@ -62,17 +62,6 @@ TEST_P(IdWordsTest, AutomaticProgramsTheIdWordsAndCompareSeesOneThatDiffers) {
     EXPECT_TRUE(board.Errors().empty()) << board.Errors().front();
 }
 
-TEST_P(IdWordsTest, AnIdWordThatDoesNotTakeIsAProgrammingError) {
-    SimulatedChip chip = SimulatedChip::Factory(GetParam().chipType, 0x5A);
-    chip.SetNeverPrograms(Chip().idAddress + 1);
-    StartWithFile(chip);
-    desktop.boxes.clear();
-    desktop.answers = {true};
-    dialog->OnProgramm();
-    EXPECT_EQ(desktop.Texts(), (QStringList{QStringLiteral("Programm Data File now ?"),
-                                            QStringLiteral("1 Programm ERRORS !")}));
-}
-
 TEST_P(IdWordsTest, ReadKeepsTheChipsIdWordsInWhatExitSaves) {
     SimulatedChip chip = SimulatedChip::Factory(GetParam().chipType, 0x5A);
     chip.SetWord(0, 0x0123);
