@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 #include <cstdio>
 
+#include "app/AlgorithmSetting.h"
 #include "app/ControlIds.h"
 #include "app/ProgrammerDlg.h"
 #include "app/QtDesktop.h"
@@ -127,6 +128,9 @@ int CProgrammerApp::RunMainDialog() {
     running = &dialog;
     desktop.SetOwner(&dialog);
     desktop.SetAbout([&dialog] { dialog.OnSysCommand(IDM_ABOUTBOX); });
+    const QString algorithmPath = AlgorithmSettingPath();
+    dialog.SetAlgorithm(fast_ ? Algorithm::Fast : LoadAlgorithm(algorithmPath));
+    dialog.RememberAlgorithmAt(algorithmPath);
     DialogCreated(dialog);
     if (StopRequested()) {
         // Stopped during the start: nothing ran yet, and nothing is powered.
