@@ -2,14 +2,28 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
+#include <chrono>
 #include <exception>
 
 namespace {
 
-// Often enough for smooth painting and far within any window manager's patience.
-constexpr std::chrono::milliseconds PumpInterval(25);
+// A screen that does not say how often it refreshes is taken as the common 60 Hz.
+constexpr double DefaultHertz = 60.0;
+
+std::int64_t SteadyNanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// None without a screen (no application, or a core one).
+double PrimaryScreenHertz() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->refreshRate() : 0.0;
+}
 
 bool IsUserInput(QEvent::Type type) {
     switch (type) {
@@ -63,7 +77,13 @@ bool IsCloseRequest(const QObject* receiver, const QEvent* event) {
 
 }  // namespace
 
-OperationPump::OperationPump() {
+std::int64_t FrameNanoseconds(double hertz) {
+    return static_cast<std::int64_t>(1e9 / (hertz > 0 ? hertz : DefaultHertz));
+}
+
+OperationPump::OperationPump(std::function<std::int64_t()> nowNs, std::int64_t frameNs)
+    : nowNs_(nowNs ? std::move(nowNs) : SteadyNanoseconds),
+      frameNs_(frameNs > 0 ? frameNs : FrameNanoseconds(PrimaryScreenHertz())) {
     if (QCoreApplication::instance() == nullptr) {
         return;
     }
@@ -81,8 +101,12 @@ OperationPump::~OperationPump() {
     QCoreApplication::instance()->removeEventFilter(this);
 }
 
+bool OperationPump::FrameDue() const {
+    return !pumped_ || nowNs_() - lastPumpNs_ >= frameNs_;
+}
+
 void OperationPump::Pump() {
-    if (std::chrono::steady_clock::now() - lastPump_ >= PumpInterval) {
+    if (FrameDue()) {
         HandlePending();
     }
 }
@@ -93,7 +117,8 @@ void OperationPump::HandlePending() {
     }
     pumping_ = true;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    lastPump_ = std::chrono::steady_clock::now();
+    lastPumpNs_ = nowNs_();
+    pumped_ = true;
     pumping_ = false;
 }
 

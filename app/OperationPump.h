@@ -2,7 +2,8 @@
 
 #include <QObject>
 #include <QPointer>
-#include <chrono>
+#include <cstdint>
+#include <functional>
 
 class QWidget;
 
@@ -13,14 +14,21 @@ class QWidget;
 // which pumps once more so that input that arrived late is dropped too.
 //
 // A message box or file dialog opened while it lives is left alone: it is the user's to answer.
+//
+// It works at the screen's pace, one frame at a time, timed by the clock the run waits on (the
+// board's), so that a run on a virtual clock is drawn as often as on the real one.
 class OperationPump final : public QObject {
 public:
-    OperationPump();
+    // nowNs: the run's clock in nanoseconds; empty: the steady clock. frameNs: the time between
+    // two frames; 0: the primary screen's.
+    explicit OperationPump(std::function<std::int64_t()> nowNs = nullptr, std::int64_t frameNs = 0);
     ~OperationPump() override;
     OperationPump(const OperationPump&) = delete;
     OperationPump& operator=(const OperationPump&) = delete;
 
-    // Handles what is pending, unless that was done less than a frame ago.
+    // A frame has passed since the last one was handled (the first is due at once).
+    bool FrameDue() const;
+    // Handles what is pending when a frame is due.
     void Pump();
 
 protected:
@@ -30,6 +38,13 @@ private:
     void HandlePending();
 
     QPointer<QWidget> modalAtStart_;
-    std::chrono::steady_clock::time_point lastPump_{};
+    std::function<std::int64_t()> nowNs_;
+    std::int64_t frameNs_;
+    std::int64_t lastPumpNs_ = 0;
+    bool pumped_ = false;
     bool pumping_ = false;
 };
+
+// The time between two frames of a screen refreshed `hertz` times a second, 60 when it does not
+// say.
+std::int64_t FrameNanoseconds(double hertz);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "app/AlgorithmSetting.h"
 #include "app/ControlIds.h"
 #include "app/ProgrammerDlg.h"
 #include "app/QtDesktop.h"
@@ -130,6 +131,9 @@ int CProgrammerApp::RunMainDialog() {
     running = &dialog;
     desktop.SetOwner(&dialog);
     desktop.SetAbout([&dialog] { dialog.OnSysCommand(IDM_ABOUTBOX); });
+    const QString algorithmPath = AlgorithmSettingPath();
+    dialog.SetAlgorithm(fast_ ? Algorithm::Fast : LoadAlgorithm(algorithmPath));
+    dialog.RememberAlgorithmAt(algorithmPath);
     DialogCreated(dialog);
     if (StopRequested()) {
         // Stopped during the start: nothing ran yet, and nothing is powered.

@@ -23,6 +23,8 @@ public:
     void SetChosenPort(const QString& port) { chosenPort_ = port; }
     // Where the board's lines are on that port (--pins, or the port kind's default).
     void SetPins(const PinMap& pins) { pins_ = pins; }
+    // --fast: the adaptive algorithm for this run, whatever the window menu last chose.
+    void SetFast(bool fast) { fast_ = fast; }
 
 protected:
     // The ports the board is looked for on: the real parallel ports through ppdev.
@@ -41,6 +43,7 @@ private:
     std::unique_ptr<PortIo> port_;
     QString chosenPort_;
     PinMap pins_ = DefaultPinMap(PortKind::Parallel);
+    bool fast_ = false;
 };
 
 // Where the settings file lives: the user's configuration folder.

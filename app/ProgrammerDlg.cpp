@@ -66,12 +66,12 @@ void ExchangeCheck(QCheckBox* box, int& value, bool fromControls) {
 }  // namespace
 
 void SetBarPosition(QProgressBar* bar, int position) {
+    // Both draw the bar at once when what it shows changes, and only then.
     if (position < bar->minimum()) {
         bar->reset();  // shows the bar empty
     } else {
         bar->setValue(std::min(position, bar->maximum()));
     }
-    bar->repaint();
 }
 
 CProgrammerDlg::CProgrammerDlg(ProgrammerLink& board, Desktop& desktop, const QString& settingsPath,
@@ -89,6 +89,7 @@ CProgrammerDlg::CProgrammerDlg(ProgrammerLink& board, Desktop& desktop, const QS
     windowMenu_->addAction(QStringLiteral("Close"), this, [this] { OnSysCommand(SC_CLOSE); });
     windowMenu_->addAction(QStringLiteral("Search for the programmer again"), this,
                            [this] { OnSearchProgrammer(); });
+    AddAlgorithmMenuItem();
     auto* menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
     connect(menuKey, &QShortcut::activated, this,
             [this] { ShowWindowMenu(mapToGlobal(QPoint(0, 0))); });

@@ -9,15 +9,18 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "app/Desktop.h"
 #include "app/SettingsFile.h"
 #include "chip/ChipOperations.h"
+#include "chip/ProgrammingAlgorithm.h"
 #include "image/IntelHex.h"
 
 struct ChipInfo;
 class PressedLook;
 class QCheckBox;
+class QAction;
 class QComboBox;
 class QLineEdit;
 class QListWidget;
@@ -81,6 +84,13 @@ public:
     void OnHelp();
     // The window-menu item "Search for the programmer again": detection without a restart.
     void OnSearchProgrammer();
+    // The window-menu item that chooses the chip maker's adaptive algorithm for Programm and
+    // Automatic, or the classic one again; remembered where RememberAlgorithmAt says.
+    void OnAdaptiveAlgorithm(bool chosen);
+    void SetAlgorithm(Algorithm algorithm);
+    Algorithm ProgrammingAlgorithm() const { return algorithm_; }
+    // Where a choice made in the window menu is saved (AlgorithmSetting.h); empty: nowhere.
+    void RememberAlgorithmAt(const QString& path) { algorithmPath_ = path; }
     // A window-menu command: the about item opens the about box, the rest are the window's own.
     void OnSysCommand(int command);
     // The window menu as it stands (Minimize, Close, and what OnInitDialog appended).
@@ -153,6 +163,9 @@ private:
     void AttachControls();
     void ConnectHandlers();
     void ShowWindowMenu(const QPoint& globalPosition);
+    void AddAlgorithmMenuItem();
+    // What the status line adds to a result of programming with this algorithm.
+    static QString AlgorithmNote(Algorithm algorithm);
     // Reads the first bytes of a data file into HexText; reports a failure and returns false.
     bool ReadDataFile(const QString& path);
     // Selects a chip-list row (-1: none) as the program, not as the user.
@@ -187,12 +200,14 @@ private:
     // The image no longer belongs to a listed file: blank, and no file chosen.
     void ForgetFileImage();
     void BlankCheck(int n);
-    void VerifyChip();
     // The image's checksum, as the chip maker's tools show it, in the status line's tooltip.
     void ShowChecksumTip();
-    // Programm's last step: the programmed words and the configuration word read again from a
-    // fresh power-up, as the per-word read-back cannot see an address counter that slipped.
-    // Returns the words that differ; sets *configurationFailed when the configuration word does.
+    // Compare: the image's words up to the last used one, and its ID words when it has any.
+    void VerifyChip(const ChipInfo& chip);
+    // Programm's last step: the programmed words, the ID words and the configuration word read
+    // again from a fresh power-up, as the per-word read-back cannot see an address counter that
+    // slipped. Returns the words that differ; sets *configurationFailed when the configuration word
+    // does.
     int DifferencesAfterProgramming(const ChipInfo& chip, bool* configurationFailed);
     // Runs a handler for a control's notification unless the program itself changed the control.
     template <typename Handler>
@@ -215,6 +230,13 @@ private:
     bool fitConfirmed_ = false;  // during Automatic, once the user went on with a misfit
     bool operationRunning_ = false;
     bool protectionWithheld_ = false;  // the last Programm left the chip readable
+    Algorithm algorithm_ = Algorithm::Classic;
+    QString algorithmPath_;
+    QAction* adaptiveAction_ = nullptr;
+    // The algorithm of the last Programm that ran, for Automatic's last line; empty when none ran.
+    std::optional<Algorithm> programmedWith_;
+    // What the last Compare found, for Automatic's report of the configuration word.
+    int compareDifferences_ = 0;
 
     friend class NotificationGuard;
 };

@@ -8,15 +8,14 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 #include "app/CalibrationLabels.h"
 #include "app/ControlIds.h"
 #include "app/Desktop.h"
+#include "app/FramedProgress.h"
 #include "app/Messages.h"
 #include "app/NotificationGuard.h"
-#include "app/OperationPump.h"
 #include "app/ProgrammerDlg.h"
 #include "app/WaitCursor.h"
 #include "chip/ChipOperations.h"
@@ -24,6 +23,7 @@
 #include "chip/ChipSession.h"
 #include "chip/ChipTable.h"
 #include "chip/ConfigReadout.h"
+#include "chip/IdWords.h"
 #include "chip/ProgramCheck.h"
 #include "chip/ProgrammingAlgorithm.h"
 #include "image/Calibration.h"
@@ -70,11 +70,7 @@ void CProgrammerDlg::ShowCalibration(int value, const QString& labelWithValue,
 }
 
 Progress CProgrammerDlg::ProgressBarUpdater() {
-    auto pump = std::make_shared<OperationPump>();
-    return [this, pump](int position) {
-        SetBarPosition(ProgressBar, position);
-        pump->Pump();
-    };
+    return FramedProgress(ProgressBar, [this] { return board_.Now(); });
 }
 
 void CProgrammerDlg::OnRead() {
@@ -101,9 +97,14 @@ void CProgrammerDlg::ReadChip(const ChipInfo& chip) {
     const int n = chip.memoryWords;
     const std::vector<std::uint16_t> words =
         ReadProgramWords(board_, chip.family, n, ProgressBarUpdater());
+    std::vector<std::uint32_t> read(FileImage.size(), 0xFFFF);
+    std::copy(words.begin(), words.end(), read.begin());
+    // The ID words at their slots, so that a file saved from the image keeps them, and a chip
+    // programmed from it gets them.
+    ReadIdWords(board_, chip, read.data());
     const std::uint16_t config = ReadConfigWordFromChip(board_, chip.family);
     ForgetFileImage();
-    std::copy(words.begin(), words.end(), FileImage.begin());
+    std::copy(read.begin(), read.end(), FileImage.begin());
     // The panel and the image's slot take the word read, as Read Config. Word does.
     ConfigFromChip = 0;
     CalibrationWord = config;
@@ -156,22 +157,27 @@ void CProgrammerDlg::BlankCheck(int n) {
 }
 
 void CProgrammerDlg::OnCompare() {
-    RunOnSelectedChip(Desktop::Icon::None, [this](const ChipInfo&) { VerifyChip(); });
+    RunOnSelectedChip(Desktop::Icon::None, [this](const ChipInfo& chip) { VerifyChip(chip); });
 }
 
-void CProgrammerDlg::VerifyChip() {
+void CProgrammerDlg::VerifyChip(const ChipInfo& chip) {
     // Up to and including the last used word.
     const VerifyResult result =
-        ::VerifyChip(board_, FamilyOf(ChipType), FileImage.data(), LastUsedAddress + 1,
-                     VerifyAllowed, ProgressBarUpdater());
+        ::VerifyChip(board_, chip.family, FileImage.data(), LastUsedAddress + 1, VerifyAllowed,
+                     ProgressBarUpdater());
     if (result.refused) {
         desktop_.Tell(QStringLiteral("Code Protection ."), Desktop::Icon::None);
         return;
     }
-    SetDlgItemText(Ctl::StatusLine,
-                   result.differences > 0
-                       ? QStringLiteral("%1 Bytes NOT equal !").arg(result.differences)
-                       : QStringLiteral("EPROM and File equal !"));
+    int differences = result.differences;
+    // The file's ID words too, when it has any.
+    if (HasIdWords(chip, FileImage.data())) {
+        differences += static_cast<int>(IdWordDifferences(board_, chip, FileImage.data()).size());
+    }
+    compareDifferences_ = differences;
+    SetDlgItemText(Ctl::StatusLine, differences > 0
+                                        ? QStringLiteral("%1 Bytes NOT equal !").arg(differences)
+                                        : QStringLiteral("EPROM and File equal !"));
     ShowChecksumTip();
 }
 
@@ -204,16 +210,23 @@ void CProgrammerDlg::OnProgramm() {
         return;
     }
     const bool core12 = !chip->family.Is14Bit();
-    ProgramResult result = ProgramChip(board_, *chip, Algorithm::Classic, FileImage.data(),
-                                       KeepChipCalibration, false, ProgressBarUpdater());
+    const Algorithm algorithm = algorithm_;
+    ProgramResult result = ProgramChip(board_, *chip, algorithm, FileImage.data(),
+                                       KeepChipCalibration, true, ProgressBarUpdater());
+    programmedWith_ = algorithm;
     if (result.errors == 0) {
         result.errors = DifferencesAfterProgramming(*chip, &result.configurationFailed);
     }
     if (result.errors == 0) {
-        SetDlgItemText(Ctl::StatusLine, core12 ? QStringLiteral("Programming successful .")
-                                               : QStringLiteral("Programming successful."));
+        SetDlgItemText(Ctl::StatusLine, (core12 ? QStringLiteral("Programming successful .")
+                                                : QStringLiteral("Programming successful.")) +
+                                            AlgorithmNote(algorithm));
     } else {
-        if (core12) {
+        if (algorithm == Algorithm::Fast) {
+            SetDlgItemText(Ctl::StatusLine,
+                           QStringLiteral("%1 Programm ERRORS !").arg(result.errors) +
+                               AlgorithmNote(algorithm));
+        } else if (core12) {
             SetDlgItemText(Ctl::StatusLine, QStringLiteral(" "));
         }
         if (result.configurationFailed) {
@@ -241,7 +254,12 @@ int CProgrammerDlg::DifferencesAfterProgramming(const ChipInfo& chip, bool* conf
                         KeepChipCalibration ? chip.memoryWords - 1 : chip.memoryWords,
                         !IsCodeProtected(family.Is14Bit(), fileConfig), ProgressBarUpdater());
     *configurationFailed = check.configurationDiffers;
-    return check.differences;
+    // The ID words lie outside program memory, where code protection does not hide them.
+    int idDifferences = 0;
+    if (HasIdWords(chip, FileImage.data())) {
+        idDifferences = static_cast<int>(IdWordDifferences(board_, chip, FileImage.data()).size());
+    }
+    return check.differences + idDifferences;
 }
 
 void CProgrammerDlg::OnReadConfigWord() {
@@ -308,8 +326,10 @@ void CProgrammerDlg::OnAutomatic() {
     if (ChipNotEmpty && !desktop_.Ask(QStringLiteral("PIC not empty. Continue ?"))) {
         return;
     }
+    programmedWith_.reset();
     OnProgramm();
     board_.Pause(StepPauseMilliseconds);
+    compareDifferences_ = 0;
     if (protectionWithheld_) {
         // Programm said why; the configuration word left blank on purpose is no error of its own.
         SetDlgItemText(Ctl::StatusLine, Messages::ProtectionWithheldStatus);
@@ -319,6 +339,11 @@ void CProgrammerDlg::OnAutomatic() {
             board_.Pause(StepPauseMilliseconds);
         } else {
             SetDlgItemText(Ctl::StatusLine, QStringLiteral("Code Protection! No Verification."));
+        }
+        // The line that ends the sequence also says how the chip was programmed.
+        if (programmedWith_ == Algorithm::Fast) {
+            SetDlgItemText(Ctl::StatusLine,
+                           DlgItemText(Ctl::StatusLine) + AlgorithmNote(*programmedWith_));
         }
         CheckConfigWordOnChip();
         board_.Pause(StepPauseMilliseconds);

@@ -25,7 +25,12 @@ void CProgrammerDlg::CheckConfigWordOnChip() {
     // Only the bits the chip has count: a read forces the others to 1.
     if (((chipWord ^ fileWord) & family.wordMask) != 0) {
         // The compare before may have said "EPROM and File equal !"; the chip is not the file.
-        SetDlgItemText(Ctl::StatusLine, Messages::ConfigurationWordError);
+        // Words it found different stay in view beside the configuration word.
+        SetDlgItemText(Ctl::StatusLine, compareDifferences_ > 0
+                                            ? QStringLiteral("%1 Bytes NOT equal !  %2")
+                                                  .arg(compareDifferences_)
+                                                  .arg(Messages::ConfigurationWordError)
+                                            : Messages::ConfigurationWordError);
         desktop_.Tell(Messages::ConfigurationWordError, Desktop::Icon::None);
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-// The window programs' command lines (chipsmith, chipsmith-sim): --help, --version and --pins,
-// and chipsmith's --port. An unknown option or a stray argument is refused as the
+// The window programs' command lines (chipsmith, chipsmith-sim): --help, --version, --pins and
+// --fast, and chipsmith's --port. An unknown option or a stray argument is refused as the
 // command-line program refuses it, with status 2, rather than ignored.
 
 #include <QString>
@@ -17,6 +17,7 @@ struct WindowCommandLine {
     QString port;                // --port's value, empty when not given
     // --pins over the default of --port's kind of port.
     PinMap pins = DefaultPinMap(PortKind::Parallel);
+    bool fast = false;  // --fast: the adaptive algorithm for this run
 };
 
 // arguments[0] is the program; withPort: --port exists (chipsmith, not chipsmith-sim).

@@ -20,5 +20,6 @@ int main(int argc, char** argv) {
     CProgrammerApp program;
     program.SetChosenPort(parsed.port);
     program.SetPins(parsed.pins);
+    program.SetFast(parsed.fast);
     return program.RunMainDialog();
 }

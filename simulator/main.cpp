@@ -21,5 +21,6 @@ int main(int argc, char** argv) {
     }
     SimProgrammerApp program(SocketFilePath());
     program.SetPins(parsed.pins);
+    program.SetFast(parsed.fast);
     return program.RunMainDialog();
 }
