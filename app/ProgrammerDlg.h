@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "app/Desktop.h"
 #include "app/SettingsFile.h"
@@ -44,6 +45,11 @@ public:
     // A chip command is running: every handler, the stop signals and the socket window wait for
     // it (its own message boxes stay answerable).
     bool OperationRunning() const { return operationRunning_; }
+    // Asked before each chip command for what it needs to itself (chipsmith-sim: its virtual
+    // socket), held until the command ends. Nothing refuses the command, and the user is told
+    // `why`.
+    using ChipCommandGate = std::function<std::shared_ptr<void>(QString& why)>;
+    void SetChipCommandGate(ChipCommandGate gate) { chipCommandGate_ = std::move(gate); }
 
     // The control with this template id, or nullptr.
     QWidget* DlgItem(int id) const;
@@ -209,6 +215,7 @@ private:
     bool ignoreNotifications_ = false;
     bool fitConfirmed_ = false;  // during Automatic, once the user went on with a misfit
     bool operationRunning_ = false;
+    ChipCommandGate chipCommandGate_;
 
     friend class NotificationGuard;
 };
