@@ -73,7 +73,14 @@ void SimProgrammerApp::DialogCreated(CProgrammerDlg& dialog) {
     window->SetOperationCheck([&dialog] { return dialog.OperationRunning(); });
     dialog.SetChipCommandGate([this, window](QString& why) -> std::shared_ptr<void> {
         auto reservation = std::make_shared<SocketReservation>(socketPath_, *window);
-        return reservation->Take(why) ? reservation : nullptr;
+        if (reservation->Take(why)) {
+            return reservation;
+        }
+        // A box's sentence, where the command line's message follows its name.
+        if (!why.isEmpty()) {
+            why[0] = why[0].toUpper();
+        }
+        return nullptr;
     });
     // Placed once the dialog is on the screen and its frame is known; the window's own frame is
     // taken to be as thick as the dialog's.

@@ -169,7 +169,7 @@ TEST_F(SimProgrammerAppTest, AChipCommandHoldsTheSocketAndWaitsForNoOtherProgram
         erased->click();
         ASSERT_EQ(desktop.boxes.size(), 1U);
         EXPECT_TRUE(desktop.boxes.front().text.startsWith(
-            QStringLiteral("the virtual socket is in use by ")))
+            QStringLiteral("The virtual socket is in use by ")))
             << desktop.boxes.front().text.toStdString();
         EXPECT_NE(dialog.DlgItemText(Ctl::StatusLine), QStringLiteral("PIC is empty ."));
     }
