@@ -359,6 +359,9 @@ int BoardsRun::Execute() {
         Error(why);
         return ExitStatus::Usage;
     }
+    // From the first port access on a signal only raises the flag, which detection and every
+    // board's word loops look at: no board is left powered by a stop.
+    const DeferredStop deferred;
     MakeBoards();
     for (const auto& board : boards_) {
         links_.push_back(board.get());
@@ -366,6 +369,9 @@ int BoardsRun::Execute() {
     const PowerDownAllOnTerminate terminate(links_);
     if (!FindBoards()) {
         return ExitStatus::NoBoard;
+    }
+    if (StopRequested()) {
+        return ExitStatus::StoppedBy(StopSignal());
     }
     if (options_.command == Command::Detect) {
         return status_;
@@ -377,9 +383,6 @@ int BoardsRun::Execute() {
         Error(refusal);
         return ExitStatus::Usage;
     }
-    // From here chips may be powered: a signal only raises the flag, which every board's word
-    // loops look at.
-    const DeferredStop deferred;
     for (int number = 1;; ++number) {
         std::vector<std::thread> threads;
         for (const auto& board : boards_) {
