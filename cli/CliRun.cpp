@@ -86,7 +86,8 @@ private:
 bool CliRun::PrepareFile() {
     // By the command, not by the name: every command that compares or programs needs the image.
     const Command command = options_.command;
-    if (command != Command::Verify && command != Command::Program && command != Command::Auto) {
+    if (command != Command::Verify && command != Command::Program && command != Command::Auto &&
+        command != Command::Checksum) {
         return true;
     }
     file_ =

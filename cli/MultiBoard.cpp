@@ -130,7 +130,9 @@ private:
 };
 
 bool BoardsRun::PrepareFile() {
-    if (options_.file.isEmpty()) {
+    // By the command, not by the name: every command that compares or programs needs the image.
+    const Command command = options_.command;
+    if (command != Command::Verify && command != Command::Program && command != Command::Auto) {
         return true;
     }
     file_ =
