@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 
 #include "app/Desktop.h"
 #include "app/SettingsFile.h"

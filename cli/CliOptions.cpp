@@ -89,7 +89,6 @@ QString MisplacedOption(const QCommandLineParser& parser, const CommandInfo& inf
     return {};
 }
 
-
 }  // namespace
 
 // A --port value in one of the forms the program writes ports in, yet not a port of that form
