@@ -137,8 +137,8 @@ int CProgrammerApp::RunMainDialog() {
     DialogCreated(dialog);
     if (StopRequested()) {
         // Stopped during the start: nothing ran yet, and nothing is powered.
-        return CProgrammerDlg::InterruptedResult;
+        return StopExitStatus();
     }
     const int result = dialog.exec();
-    return result == CProgrammerDlg::InterruptedResult ? result : 0;
+    return result == CProgrammerDlg::InterruptedResult ? StopExitStatus() : 0;
 }

@@ -16,8 +16,8 @@ class CProgrammerApp {
 public:
     CProgrammerApp();
     virtual ~CProgrammerApp();
-    // Runs the main dialog until it closes; returns the process's exit code (130 when a stop
-    // signal ended it).
+    // Runs the main dialog until it closes; returns the process's exit code (128 and the signal's
+    // number when a stop signal ended it, as the shell counts: 130 Ctrl-C, 143 SIGTERM).
     int RunMainDialog();
     // The port given with --port (/dev/parportN, lptN or an I/O base): only it is probed.
     void SetChosenPort(const QString& port) { chosenPort_ = port; }

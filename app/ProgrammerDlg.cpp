@@ -209,6 +209,15 @@ auto CProgrammerDlg::Notified(Handler handler, bool chipCommand) {
         if (ignoreNotifications_ || operationRunning_) {
             return;
         }
+        std::shared_ptr<void> reserved;
+        if (chipCommand && chipCommandGate_) {
+            QString why;
+            reserved = chipCommandGate_(why);
+            if (!reserved) {
+                desktop_.Tell(why, Desktop::Icon::Stop);
+                return;
+            }
+        }
         struct Running {
             bool& flag;
             ~Running() { flag = false; }

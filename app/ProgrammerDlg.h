@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 
 #include "app/Desktop.h"
@@ -47,6 +48,11 @@ public:
     // A chip command is running: every handler, the stop signals and the socket window wait for
     // it (its own message boxes stay answerable).
     bool OperationRunning() const { return operationRunning_; }
+    // Asked before each chip command for what it needs to itself (chipsmith-sim: its virtual
+    // socket), held until the command ends. Nothing refuses the command, and the user is told
+    // `why`.
+    using ChipCommandGate = std::function<std::shared_ptr<void>(QString& why)>;
+    void SetChipCommandGate(ChipCommandGate gate) { chipCommandGate_ = std::move(gate); }
 
     // The control with this template id, or nullptr.
     QWidget* DlgItem(int id) const;
@@ -237,6 +243,7 @@ private:
     std::optional<Algorithm> programmedWith_;
     // What the last Compare found, for Automatic's report of the configuration word.
     int compareDifferences_ = 0;
+    ChipCommandGate chipCommandGate_;
 
     friend class NotificationGuard;
 };

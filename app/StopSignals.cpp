@@ -14,8 +14,8 @@ namespace {
 constexpr int Signals[] = {SIGINT, SIGTERM, SIGHUP};
 int wakeUp[2] = {-1, -1};
 
-void OnSignal(int) {
-    RequestStop();
+void OnSignal(int signal) {
+    RequestStop(signal);
     const char byte = 1;
     // Nothing to do if the pipe is full: the event loop has been woken already.
     [[maybe_unused]] const ssize_t written = ::write(wakeUp[1], &byte, 1);

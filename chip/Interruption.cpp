@@ -30,6 +30,13 @@ void ClearStopRequest() noexcept {
     stopSignal.store(0, std::memory_order_relaxed);
 }
 
+int StopExitStatus() noexcept {
+    constexpr int ShellSignalBase = 128;
+    constexpr int Interrupt = 2;  // SIGINT, without <csignal> in the chip layer
+    const int signal = StopSignal();
+    return ShellSignalBase + (signal > 0 ? signal : Interrupt);
+}
+
 void StopPoint(int address) {
     if (StopRequested()) {
         throw OperationInterrupted(address);

@@ -14,6 +14,9 @@ bool StopRequested() noexcept;
 // The signal of the request; 0 when there is none or it came from no signal.
 int StopSignal() noexcept;
 void ClearStopRequest() noexcept;
+// The exit status of a program a stop ended, as the shell counts a death by signal: 128 and the
+// signal's number (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP); 130 for a stop no signal asked for.
+int StopExitStatus() noexcept;
 
 // Thrown by a word loop that stopped at a request; `address` is the chip address of the first word
 // it did not handle (the configuration word's slot when it stopped before that word).

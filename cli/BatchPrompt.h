@@ -6,7 +6,7 @@
 #include <ostream>
 
 enum class BatchAnswer {
-    NextChip,  // Enter (any other text too)
+    NextChip,  // Enter (with nothing typed but spaces; any other text asks again)
     Quit,      // q or quit in any case, or the end of the input
     Stopped,   // a stop signal came before or during the wait
 };

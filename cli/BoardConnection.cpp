@@ -17,6 +17,7 @@
 #include "link/VcdTrace.h"
 #include "sim/SimulatedBoard.h"
 #include "simulator/SocketFile.h"
+#include "simulator/SocketLock.h"
 
 namespace {
 
@@ -122,6 +123,15 @@ std::string BoardConnection::Where() const {
 bool BoardConnection::LoadSocket(int newChipType, std::string& why) {
     if (!simulated_) {
         return true;
+    }
+    if (!socketLock_) {
+        auto lock = std::make_unique<SocketLock>(environment_.socketPath);
+        QString held;
+        if (!lock->TryLock(held)) {
+            why = held.toStdString();
+            return false;
+        }
+        socketLock_ = std::move(lock);
     }
     const SocketFileLoad load = LoadSocketFile(environment_.socketPath);
     switch (load.outcome) {

@@ -17,6 +17,7 @@
 class LinePort;
 class QSaveFile;
 class SimulatedBoard;
+class SocketLock;
 class VcdTracePort;
 
 class BoardConnection {
@@ -38,6 +39,8 @@ public:
     // The simulated socket's chip is loaded before each chip and saved after it, so chipsmith-sim
     // and the next command see what this one did. Without --port sim both do nothing.
     // An empty folder's socket gets a new blank chip of newChipType (1..4; 0 for a 12C508).
+    // The first load locks the socket for the rest of the run; false, and `why`, when another
+    // program works on it.
     bool LoadSocket(int newChipType, std::string& why);
     // Whether the simulated socket holds the chip the command needs (chipType: the one chosen, 0
     // for any): ExitStatus::Done, or the status to end with and `why`. A real board cannot tell.
@@ -72,4 +75,5 @@ private:
     std::optional<ProgrammerLink> link_;
     std::optional<ProbeReport> board_;
     std::optional<QByteArray> loadedSocket_;  // the socket file as loaded; none when there was none
+    std::unique_ptr<SocketLock> socketLock_;  // held from the first load to the end of the run
 };

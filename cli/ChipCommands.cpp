@@ -210,6 +210,11 @@ ChipOutcome BlankCheck(CommandContext& context, bool readTwice) {
         (outcome.passed ? std::string("blank")
                         : "not blank: " + CountOf(result.nonBlankWords) + " programmed") +
         ", " + CalibrationText(result.calibrationWord & 0xFF);
+    // Every chip leaves the factory with its calibration instruction: nothing at all programmed is
+    // what an empty socket reads as.
+    if (outcome.passed && (result.calibrationWord & 0xFF) == NoCalibration) {
+        outcome.summary += ": is a chip in the socket?";
+    }
     return outcome;
 }
 

@@ -91,6 +91,32 @@ QString MisplacedOption(const QCommandLineParser& parser, const CommandInfo& inf
 
 }  // namespace
 
+// A --port value in one of the forms the program writes ports in, yet not a port of that form
+// (0xZZ, ftdi:0403:60010, gpio:), is a typing mistake: no machine has that port. Empty when the
+// value is no such mistake.
+QString MalformedPort(const QString& value) {
+    const QString name = value.toLower();
+    if (name.isEmpty()) {
+        return QStringLiteral("--port: the port's name is empty");
+    }
+    if (name.startsWith(QLatin1String("0x")) || name.front().isDigit()) {
+        return QStringLiteral(
+                   "--port %1: an I/O base is 0x and up to four hex digits, 0x1 to "
+                   "0xFFFE (like 0x378)")
+            .arg(value);
+    }
+    if (name.startsWith(QLatin1String("ftdi:"))) {
+        return QStringLiteral(
+                   "--port %1: give ftdi, ftdi:SERIAL or ftdi:VID:PID (USB IDs in "
+                   "hex, up to four digits each)")
+            .arg(value);
+    }
+    if (name.startsWith(QLatin1String("gpio:"))) {
+        return QStringLiteral("--port %1: give gpio:/dev/gpiochipN or gpio:gpiochipN").arg(value);
+    }
+    return {};
+}
+
 const std::vector<CommandInfo>& Commands() {
     static const std::vector<CommandInfo> commands = {
         {Command::Detect, "detect", false, "find the board and say on which port"},
@@ -242,6 +268,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     }
     if (info->takesFile) {
         options.file = positional[1];
+        // Most often an unset variable in a script ("$HEX"): no file is ever named "".
+        if (options.file.isEmpty()) {
+            parsed.error = QStringLiteral("%1: the FILE name is empty").arg(positional[0]);
+            return parsed;
+        }
     }
     if (parser.isSet(chip)) {
         options.chip = FindChipByName(parser.value(chip).toStdString());
@@ -284,6 +315,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         options.calibration = value;
     }
     options.tracePath = parser.value(trace);
+    if (parser.isSet(trace) && options.tracePath.isEmpty()) {
+        parsed.error = QStringLiteral("--trace: the file name is empty");
+        return parsed;
+    }
     options.repeat = parser.isSet(repeat);
     options.quiet = parser.isSet(quiet);
     options.fast = parser.isSet(fast);

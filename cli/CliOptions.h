@@ -67,3 +67,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments);
 
 // The name of a chip type (1..4) as the options spell it, e.g. "12c508".
 QString ChipOptionName(int chipType);
+
+// A --port value in one of the forms the program writes ports in, yet not a port of that form
+// (0xZZ, ftdi:0403:60010, gpio:): the usage error that says so. Empty when it is no such mistake.
+QString MalformedPort(const QString& value);

@@ -84,7 +84,10 @@ private:
 };
 
 bool CliRun::PrepareFile() {
-    if (options_.file.isEmpty() || options_.command == Command::Read) {
+    // By the command, not by the name: every command that compares or programs needs the image.
+    const Command command = options_.command;
+    if (command != Command::Verify && command != Command::Program && command != Command::Auto &&
+        command != Command::Checksum) {
         return true;
     }
     file_ =
@@ -190,11 +193,13 @@ bool CliRun::Deliver(const ChipOutcome& outcome, int number) {
         return true;
     }
     std::string why;
-    const bool written =
-        options_.file == QStringLiteral("-")
-            ? WriteStream(env_.out, outcome.data, why)
-            : SaveWhole(options_.repeat ? NumberedPath(options_.file, number) : options_.file,
-                        outcome.data, why);
+    const QString path = options_.repeat ? NumberedPath(options_.file, number) : options_.file;
+    if (options_.file != QStringLiteral("-")) {
+        why = ReadOverSocket(options_, path, env_.socketPath);
+    }
+    const bool written = why.empty() && (options_.file == QStringLiteral("-")
+                                             ? WriteStream(env_.out, outcome.data, why)
+                                             : SaveWhole(path, outcome.data, why));
     if (!written) {
         Error(why);
     }
@@ -340,11 +345,24 @@ int CliRun::Execute() {
         Error(check.refusal);
         return ExitStatus::Usage;
     }
+    if (options_.command == Command::Read && options_.file != QStringLiteral("-")) {
+        const std::string refusal = ReadOverSocket(
+            options_, options_.repeat ? NumberedPath(options_.file, 1) : options_.file,
+            env_.socketPath);
+        if (!refusal.empty()) {
+            Error(refusal);
+            return ExitStatus::Usage;
+        }
+    }
     std::string why;
     if (!production_.Open(why)) {
         Error(why);
         return ExitStatus::Usage;
     }
+    // From the first port access on a signal only raises the flag: detection probes each port it
+    // looks at, and the board must be left unpowered (the deferral outlasts the board, whose ports
+    // are given back with the supplies off).
+    const DeferredStop deferred;
     BoardConnection board(options_, env_);
     if (!board.OpenTrace(1, why)) {
         Error(why);
@@ -366,15 +384,24 @@ int CliRun::Execute() {
         }
         return Finish(board, ExitStatus::NoBoard);
     }
+    if (StopRequested()) {
+        return Finish(board, ExitStatus::StoppedBy(StopSignal()));
+    }
+    // How the board is wired there, as --pins writes it: the map a wrong wiring is found by.
+    const std::string pins =
+        "  pins " + DescribePinMap(board.Link().Pins(), board.Link().PinKind());
     // What the port's backend measured of it (an FTDI adapter's byte clock).
     if (const std::string facts = board.Link().Port().Facts(); options_.verbose && !facts.empty()) {
         Info(facts);
     }
     if (options_.command == Command::Detect) {
-        env_.out << board.Where() << '\n' << std::flush;
+        env_.out << board.Where() << '\n' << pins << '\n' << std::flush;
         return Finish(board, ExitStatus::Done);
     }
     Info(board.Where());
+    if (options_.verbose) {
+        Info(pins);
+    }
     if (!ChooseChip(board)) {
         return Finish(board, ExitStatus::Usage);
     }
@@ -382,8 +409,6 @@ int CliRun::Execute() {
         Error(refusal);
         return Finish(board, ExitStatus::Usage);
     }
-    // From here a chip may be powered and the socket is saved: a signal only raises the flag.
-    const DeferredStop deferred;
     return RunChips(board);
 }
 

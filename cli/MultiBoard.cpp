@@ -99,7 +99,9 @@ private:
 };
 
 bool BoardsRun::PrepareFile() {
-    if (options_.file.isEmpty()) {
+    // By the command, not by the name: every command that compares or programs needs the image.
+    const Command command = options_.command;
+    if (command != Command::Verify && command != Command::Program && command != Command::Auto) {
         return true;
     }
     file_ =
@@ -328,10 +330,16 @@ int BoardsRun::Execute() {
         Error(why);
         return ExitStatus::Usage;
     }
+    // From the first port access on a signal only raises the flag, which detection and every
+    // board's word loops look at: no board is left powered by a stop.
+    const DeferredStop deferred;
     // Each board's connection puts it in the chip layer's terminate handler.
     MakeBoards();
     if (!FindBoards()) {
         return ExitStatus::NoBoard;
+    }
+    if (StopRequested()) {
+        return ExitStatus::StoppedBy(StopSignal());
     }
     if (options_.command == Command::Detect) {
         return status_;
@@ -343,9 +351,6 @@ int BoardsRun::Execute() {
         Error(refusal);
         return ExitStatus::Usage;
     }
-    // From here chips may be powered: a signal only raises the flag, which every board's word
-    // loops look at.
-    const DeferredStop deferred;
     for (int number = 1;; ++number) {
         std::vector<std::thread> threads;
         for (const auto& board : boards_) {

@@ -120,6 +120,11 @@ QString ReadPorts(const QStringList& values, const QString& pins, bool pinsGiven
         if (!choice) {
             choice = ParsePortChoice(value.toStdString());
         }
+        if (!choice) {
+            if (const QString mistake = MalformedPort(value); !mistake.isEmpty()) {
+                return mistake;
+            }
+        }
         // A name that is no port (lpt9) is a port this machine does not have: the board search
         // reports it (exit 3) and touches no other port.
         BoardPort port{

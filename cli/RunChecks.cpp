@@ -72,3 +72,13 @@ RunCheck CheckBeforeRun(const CliOptions& options, const LoadedImage& file, int 
     }
     return check;
 }
+
+std::string ReadOverSocket(const CliOptions& options, const QString& path,
+                           const QString& socketPath) {
+    if (options.port.kind != PortChoice::Kind::Simulated || !SameFile(path, socketPath)) {
+        return {};
+    }
+    return "read " + path.toStdString() +
+           " names the virtual socket's file, which holds the chip; give the read-out another "
+           "name";
+}

@@ -19,6 +19,11 @@ struct RunCheck {
 // chipType is the chip the run is for (--chip or the file's), 0 when not yet known.
 RunCheck CheckBeforeRun(const CliOptions& options, const LoadedImage& file, int chipType);
 
+// Why read must not write its text to `path` on this run: with --port sim, the virtual socket's
+// own file, which the run saves the chip to. Empty when it may.
+std::string ReadOverSocket(const CliOptions& options, const QString& path,
+                           const QString& socketPath);
+
 // Whether two paths name the same file: the same inode when both exist, else the same name in the
 // same folder once links are resolved.
 bool SameFile(const QString& first, const QString& second);

@@ -1,10 +1,11 @@
 #pragma once
 
-// How SIGINT (Ctrl-C), SIGTERM and SIGHUP end chipsmith-cli. While nothing can be left half done
-// (opening a file, looking for the board) a signal ends the program at once. While a chip may be
-// powered, or its result is being reported and saved, it only raises the stop flag: the word loop
-// finishes the word in hand, the board is powered down, and the run ends with the signal's
-// status. Either way the shell sees 128 plus the signal's number.
+// How SIGINT (Ctrl-C), SIGTERM and SIGHUP end chipsmith-cli. Before the first port access
+// (reading the options and the file) a signal ends the program at once. From then on, since
+// detection powers each port it probes and a chip may be powered, and while a result is being
+// reported and saved, it only raises the stop flag: the probe or the word in hand is finished,
+// the board is powered down, and the run ends with the signal's status. Either way the shell sees
+// 128 plus the signal's number.
 
 // Installs the handlers, without SA_RESTART so that a read of --repeat's answer returns at once.
 void InstallStopHandlers();

@@ -26,7 +26,9 @@ std::string Lower(std::string text) {
 }
 
 std::optional<int> Number(const std::string& text, int max) {
-    if (text.empty() || text.size() > 4 || !std::all_of(text.begin(), text.end(), ::isdigit)) {
+    if (text.empty() || text.size() > 4 ||
+        !std::all_of(text.begin(), text.end(),
+                     [](unsigned char c) { return std::isdigit(c) != 0; })) {
         return std::nullopt;
     }
     const int value = std::stoi(text);

@@ -7,6 +7,12 @@
 
 namespace {
 
+// As a byte from 0 to 255: a plain char from 0x80 on (UTF-8) is negative, outside what isxdigit
+// takes.
+bool HexDigit(unsigned char c) {
+    return std::isxdigit(c) != 0;
+}
+
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -15,7 +21,7 @@ std::string Lower(std::string text) {
 
 // "0403" and the like: one to four hex digits.
 std::optional<int> UsbId(const std::string& text) {
-    if (text.empty() || text.size() > 4 || !std::all_of(text.begin(), text.end(), ::isxdigit)) {
+    if (text.empty() || text.size() > 4 || !std::all_of(text.begin(), text.end(), HexDigit)) {
         return std::nullopt;
     }
     return static_cast<int>(std::stoul(text, nullptr, 16));
@@ -83,7 +89,7 @@ std::optional<PortChoice> ParsePortChoice(const std::string& text) {
         }
     }
     if (name.rfind("0x", 0) == 0 && name.size() > 2 && name.size() <= 6 &&
-        std::all_of(name.begin() + 2, name.end(), ::isxdigit)) {
+        std::all_of(name.begin() + 2, name.end(), HexDigit)) {
         const unsigned long base = std::stoul(name.substr(2), nullptr, 16);
         if (base > 0 && base < 0xFFFF) {
             return PortChoice{PortChoice::Kind::Base, static_cast<std::uint16_t>(base), {}, {}};

@@ -91,9 +91,9 @@ INSTANTIATE_TEST_SUITE_P(EachChip, IdWordsTest, ::testing::ValuesIn(IdFiles),
                              return std::string("Chip") + std::to_string(info.param.chipType);
                          });
 
-// A protected chip hides its program words, not its ID words: Programm's last look still
-// compares them.
-TEST_F(DialogFixture, OnAProtectedChipTheIdWordsAreStillCheckedAfterProgramming) {
+// Programm's last look compares the ID words too, before the protecting configuration word is
+// programmed: a chip whose ID word went wrong is left unprotected, and readable.
+TEST_F(DialogFixture, AnIdWordThatWentWrongKeepsTheChipUnprotected) {
     WriteFile(SettingsPath(), "000");
     SimulatedChip chip = SimulatedChip::Factory(1, 0x5A);
     PlugSimulatedBoard(chip);
@@ -112,9 +112,12 @@ TEST_F(DialogFixture, OnAProtectedChipTheIdWordsAreStillCheckedAfterProgramming)
     desktop.boxes.clear();
     desktop.answers = {true};
     dialog->OnProgramm();
-    EXPECT_EQ(desktop.Texts(), (QStringList{QStringLiteral("Programm Data File now ?"),
-                                            QStringLiteral("1 Programm ERRORS !")}));
-    EXPECT_TRUE(board.Chip()->CodeProtected());
+    EXPECT_EQ(desktop.Texts(),
+              (QStringList{QStringLiteral("Programm Data File now ?"),
+                           QStringLiteral("1 Programm ERRORS !"),
+                           QStringLiteral("EPROM and File NOT equal !\nCode Protection NOT "
+                                          "programmed .")}));
+    EXPECT_FALSE(board.Chip()->CodeProtected());
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <csignal>
 #include <functional>
 
 #include "chip/Interruption.h"
@@ -22,6 +23,19 @@ protected:
 
     int done = 0;
 };
+
+// The front ends end with the shell's status for the signal that stopped them.
+TEST(StopExitStatusTest, IsTheShellsStatusForTheSignalThatAsked) {
+    const struct {
+        int signal;  // 0: a stop no signal asked for
+        int status;
+    } rows[] = {{0, 130}, {SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
+    for (const auto& row : rows) {
+        RequestStop(row.signal);
+        EXPECT_EQ(StopExitStatus(), row.status) << row.signal;
+        ClearStopRequest();
+    }
+}
 
 TEST_P(InterruptionTest, EveryLoopStopsBeforeTheNextWordAndLeavesTheChipUnpowered) {
     for (int k = 0; k < Calibration(); ++k) {

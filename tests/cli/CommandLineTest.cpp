@@ -48,7 +48,27 @@ TEST_F(CommandLineTest, MistakesEndWithTheirExitStatusAndSayWhatToDo) {
         {{"--port", "gpio:/no/such/gpiochip9", "detect"},
          ExitStatus::NoBoard,
          "gpiochip9 (/no/such/gpiochip9): no GPIO chip /no/such/gpiochip9"},
-        {{"--port", "ftdi:0403:60010", "detect"}, ExitStatus::NoBoard, "names no FTDI adapter"},
+        // A port in a form the program knows, mistyped, is a usage error: no machine has it.
+        {{"--port", "ftdi:0403:60010", "detect"}, ExitStatus::Usage, "ftdi:VID:PID (USB IDs"},
+        {{"--port", "0xZZ", "detect"}, ExitStatus::Usage, "--port 0xZZ: an I/O base is 0x"},
+        {{"--port", "0x10000", "detect"}, ExitStatus::Usage, "0x1 to 0xFFFE"},
+        {{"--port", "378", "detect"}, ExitStatus::Usage, "(like 0x378)"},
+        {{"--port",
+          "0x3\xC3\xA9"
+          "8",
+          "detect"},
+         ExitStatus::Usage,
+         "an I/O base is 0x"},
+        {{"--port", "gpio:", "detect"}, ExitStatus::Usage, "give gpio:/dev/gpiochipN"},
+        {{"--port", "", "detect"}, ExitStatus::Usage, "--port: the port's name is empty"},
+        {{"--pins", "data=D\xC3\xA9", "detect"}, ExitStatus::Usage, "--pins: "},
+        // An empty name, as an unset variable in a script gives, is no file.
+        {{"verify", ""}, ExitStatus::Usage, "verify: the FILE name is empty"},
+        {{"--port", "sim", "program", ""}, ExitStatus::Usage, "program: the FILE name is empty"},
+        {{"--port", "sim", "auto", ""}, ExitStatus::Usage, "auto: the FILE name is empty"},
+        {{"--dry-run", "--chip", "12c508", "program", ""}, ExitStatus::Usage, "FILE name is empty"},
+        {{"--port", "sim", "read", ""}, ExitStatus::Usage, "read: the FILE name is empty"},
+        {{"--port", "sim", "--trace", "", "blank"}, ExitStatus::Usage, "--trace: the file name"},
         {{"--port", "ftdi", "--pins", "return=Ack", "detect"}, ExitStatus::Usage, "a pin D0 to D7"},
     };
     for (const auto& row : rows) {
@@ -170,6 +190,16 @@ TEST_F(CommandLineTest, TheSimulatedBoardIsWiredAsThePinMapSays) {
                          "--chip", "12c671", "auto", Data("blink671.hex").c_str()});
     EXPECT_EQ(run.status, ExitStatus::Done) << run.err;
     EXPECT_EQ(SocketChip().Type(), 3);
+    // detect and -v say where the lines are, so that a board wired otherwise is found out.
+    const char* const map = "pins data=D6,clock=~D4,vdd=~D0,vpp=D3,return=Busy\n";
+    const Run detect =
+        Cli({"--port", "sim", "--pins", "data=D6,clock=~D4,vdd=~D0,return=Busy", "detect"});
+    EXPECT_EQ(detect.out, std::string("board on LPT1 (0x378, simulated)\n  ") + map);
+    const Run verbose = Cli({"--port", "sim", "--pins", "data=D6,clock=~D4,vdd=~D0,return=Busy",
+                             "-v", "--chip", "12c671", "blank"});
+    EXPECT_NE(verbose.err.find(map), std::string::npos) << verbose.err;
+    EXPECT_EQ(Cli({"--port", "sim", "--chip", "12c671", "blank"}).err.find("pins"),
+              std::string::npos);
 }
 
 }  // namespace

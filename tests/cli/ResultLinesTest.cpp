@@ -1,12 +1,38 @@
+#include <optional>
 #include <regex>
 #include <sstream>
 
 #include "cli/ExitStatus.h"
+#include "sim/SimulatedBoard.h"
 #include "tests/cli/CliFixture.h"
 
 namespace {
 
 using ResultLinesTest = CliFixture;
+
+// Every chip leaves the factory with a calibration instruction: blank without one is what an empty
+// socket reads as, and the result line asks. A chip that holds one is blank without a question.
+TEST_F(ResultLinesTest, BlankWithoutACalibrationValueAsksWhetherAChipIsInTheSocket) {
+    const struct {
+        std::optional<int> calibration;  // nothing: the socket is empty
+        const char* out;
+    } rows[] = {
+        {std::nullopt, "blank, no calibration value: is a chip in the socket?\n"},
+        {0x5A, "blank, calibration 5A\n"},
+    };
+    for (const auto& row : rows) {
+        machine = [this, &row] {
+            auto board = std::make_unique<SimulatedBoard>([this] { return Now(); }, 0x378);
+            if (row.calibration) {
+                board->Insert(SimulatedChip::Factory(1, *row.calibration));
+            }
+            return std::unique_ptr<PortIo>(std::move(board));
+        };
+        const Run run = Cli({"-c", "12c508", "blank"});
+        EXPECT_EQ(run.status, ExitStatus::Done) << run.err;
+        EXPECT_EQ(run.out, row.out);
+    }
+}
 
 // What a script captures with $(...): the result alone, worded the same with and without --quiet
 // (osccal's is the bare value under --quiet), a calibration value always as two digits and a
@@ -23,7 +49,9 @@ TEST_F(ResultLinesTest, QuietHidesMessagesButNeverTheResult) {
     } rows[] = {
         {{"-q", "--port", "sim", "osccal"}, ExitStatus::Done, "07\n"},
         {{"--port", "sim", "osccal"}, ExitStatus::Done, "calibration 07\n"},
-        {{"-q", "--port", "sim", "detect"}, ExitStatus::Done, "board on LPT1 (0x378, simulated)\n"},
+        {{"-q", "--port", "sim", "detect"},
+         ExitStatus::Done,
+         "board on LPT1 (0x378, simulated)\n  pins data=~D0,clock=~D1,vdd=D2,vpp=D3,return=~Ack\n"},
         {{"-q", "--port", "sim", "blank"},
          ExitStatus::ChipFailed,
          "not blank: 1 word programmed, calibration 07\n"},

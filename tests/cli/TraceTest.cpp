@@ -97,9 +97,10 @@ TEST_F(TraceTest, ABoardOnTheMachinesPortIsNamedWithItsDevice) {
     };
     const Run run = Cli({"detect"});
     EXPECT_EQ(run.status, ExitStatus::Done) << run.err;
-    EXPECT_EQ(run.out, "board on LPT2 (0x278)\n");
+    EXPECT_EQ(run.out,
+              "board on LPT2 (0x278)\n  pins data=~D0,clock=~D1,vdd=D2,vpp=D3,return=~Ack\n");
     EXPECT_EQ(Cli({"--port", "lpt3", "detect"}).status, ExitStatus::NoBoard);
-    EXPECT_EQ(Cli({"--port", "0x278", "detect"}).out, "board on LPT2 (0x278)\n");
+    EXPECT_EQ(Cli({"--port", "0x278", "detect"}).out.substr(0, 22), "board on LPT2 (0x278)\n");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <optional>
 
 #include "cli/ExitStatus.h"
+#include "simulator/SocketLock.h"
 #include "tests/cli/CliFixture.h"
 
 namespace {
@@ -75,6 +76,48 @@ TEST_F(VirtualSocketTest, AChipSavedMeanwhileIsNotOverwritten) {
     const Run again = Cli({"--port", "sim", "blank"});
     EXPECT_EQ(again.status, ExitStatus::Done) << again.err;
     EXPECT_FALSE(Has(again.err, ".cli")) << again.err;
+}
+
+// The socket is one program's at a time: while another holds it (chipsmith-sim running a chip
+// command), the command is refused before it reads the socket; and read never writes its text over
+// the socket's own file, from which the chip comes.
+TEST_F(VirtualSocketTest, TheSocketIsOneProgramsAtATimeAndNeverTheReadOutsFile) {
+    Socket(SimulatedChip::Factory(1, 0x5A));
+    const QByteArray before = [this] {
+        QFile file(SocketPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    const std::string socket = SocketPath().toStdString();
+    const std::string link = Path("link-to-socket.hex");
+    ASSERT_TRUE(QFile::link(SocketPath(), QString::fromStdString(link)));
+    // --repeat's second chip would go to batch-002.hex, the socket under another name.
+    ASSERT_TRUE(QFile::link(SocketPath(), QString::fromStdString(Path("batch-002.hex"))));
+    const std::string batch = Path("batch.hex");
+    const struct {
+        std::vector<std::string> arguments;
+        bool locked;
+        int status;
+        const char* saying;
+    } rows[] = {
+        {{"blank"}, true, ExitStatus::NoBoard, "the virtual socket is in use by "},
+        {{"program", Data("blink508.hex")}, true, ExitStatus::NoBoard, "one program at a time"},
+        {{"read", socket}, false, ExitStatus::Usage, "names the virtual socket's file"},
+        {{"read", link}, false, ExitStatus::Usage, "names the virtual socket's file"},
+        {{"--repeat", "read", batch}, false, ExitStatus::Usage, "batch-002.hex names the"},
+    };
+    for (const auto& row : rows) {
+        SocketLock other(SocketPath());
+        QString why;
+        ASSERT_TRUE(!row.locked || other.TryLock(why)) << why.toStdString();
+        std::vector<std::string> arguments{"--port", "sim"};
+        arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+        const Run run = Cli(arguments, "\nq\n");
+        EXPECT_EQ(run.status, row.status) << run.err;
+        EXPECT_TRUE(Has(run.err, row.saying)) << run.err;
+        QFile file(SocketPath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), before) << run.err;
+    }
 }
 
 }  // namespace

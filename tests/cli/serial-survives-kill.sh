@@ -9,16 +9,17 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 export XDG_DATA_HOME="$scratch/data" HOME="$scratch"
 serials="$scratch/serial.txt"
+# exec: in the background the program itself is the job killed, not a shell around it.
 run() {
     rm -f "$scratch/data/chipsmith/virtual-socket.txt"  # a new chip in the socket
     cli="$1"
     shift
-    "$cli" --port sim --serial 0x1000 --serial-file "$serials" --log "$scratch/l.csv" "$@"
+    exec "$cli" --port sim --serial 0x1000 --serial-file "$serials" --log "$scratch/l.csv" "$@"
 }
 cli=$1
 hex=$2
 for attempt in 1 2 3; do
-    run "$cli" auto "$hex" >"$scratch/out1" 2>&1 &
+    (run "$cli" auto "$hex") >"$scratch/out1" 2>&1 &
     pid=$!
     # The number after the chip's is written before the chip is powered: kill it then, no later.
     # (A few milliseconds between looks: a tighter loop would starve the board's timing.)
@@ -31,7 +32,7 @@ for attempt in 1 2 3; do
 done
 [ "$(cat "$serials")" = "0x1001" ] || { cat "$scratch/out1" >&2; exit 1; }
 for attempt in 1 2 3; do
-    run "$cli" --fast auto "$hex" >"$scratch/out2" 2>&1 && break
+    (run "$cli" --fast auto "$hex") >"$scratch/out2" 2>&1 && break
 done
 number=$(sed -n 's/^ *serial number //p' "$scratch/out2")
 [ -n "$number" ] && [ "$number" != 0x1000 ] || { cat "$scratch/out2" >&2; exit 1; }

@@ -1,16 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QListWidget>
 #include <QScreen>
 #include <QTemporaryDir>
 
+#include "app/ControlIds.h"
 #include "app/ProgrammerDlg.h"
 #include "app/WindowPlacement.h"
+#include "link/PortWrapper.h"
 #include "link/ProgrammerLink.h"
 #include "sim/SimulatedBoard.h"
 #include "sim/VirtualDelays.h"
 #include "simulator/SimProgrammerApp.h"
 #include "simulator/SocketFile.h"
+#include "simulator/SocketLock.h"
 #include "simulator/VirtualSocketWindow.h"
 #include "tests/app/QtPrinters.h"
 #include "tests/app/ScriptedDesktop.h"
@@ -111,6 +116,71 @@ TEST_F(SimProgrammerAppTest, TheProgrammerFindsTheBoardAndTheSocketWindowOpensBe
     EXPECT_EQ(window->pos(),
               PlaceBeside(dialog.frameGeometry(), window->frameGeometry().size(), screen, 8));
     EXPECT_TRUE(SavedSocket(SocketPath())) << "the new chip is saved for the next start";
+}
+
+// The simulated board's port, with a look at each access.
+class WatchedPort final : public PortWrapper {
+public:
+    WatchedPort(PortIo& inner, std::function<void()> look)
+        : PortWrapper(inner), look_(std::move(look)) {}
+    std::uint8_t In(std::uint16_t address) override {
+        look_();
+        return Inner().In(address);
+    }
+    void Out(std::uint16_t address, std::uint8_t value) override {
+        look_();
+        Inner().Out(address, value);
+    }
+
+private:
+    std::function<void()> look_;
+};
+
+// One program at a time on the socket: a chip command of the window is refused, with a box,
+// while another program holds the socket, and holds the socket itself while it runs.
+TEST_F(SimProgrammerAppTest, AChipCommandHoldsTheSocketAndWaitsForNoOtherProgram) {
+    OpenSimProgrammerApp app(SocketPath());
+    VirtualDelays clock;
+    bool watching = false;
+    bool heldDuringTheRun = false;
+    WatchedPort port(app.Board(), [&] {
+        if (watching && !heldDuringTheRun) {
+            SocketLock other(SocketPath());
+            QString why;
+            heldDuringTheRun = !other.TryLock(why);
+        }
+    });
+    ProgrammerLink link(port, clock);
+    ScriptedDesktop desktop;
+    const QString settings = folder.filePath(QStringLiteral("Chipsmith.ini"));
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("000") == 3);
+    file.close();
+    CProgrammerDlg dialog(link, desktop, settings);
+    ASSERT_EQ(dialog.PortNumber, 1);
+    app.DialogCreated(dialog);
+    dialog.ChipList->setCurrentRow(0);  // the 12C508, as the user chooses it
+    auto* erased = qobject_cast<QAbstractButton*>(dialog.DlgItem(Ctl::Erased));
+    ASSERT_NE(erased, nullptr);
+    {
+        SocketLock other(SocketPath());
+        QString why;
+        ASSERT_TRUE(other.TryLock(why));
+        erased->click();
+        ASSERT_EQ(desktop.boxes.size(), 1U);
+        EXPECT_TRUE(desktop.boxes.front().text.startsWith(
+            QStringLiteral("The virtual socket is in use by ")))
+            << desktop.boxes.front().text.toStdString();
+        EXPECT_NE(dialog.DlgItemText(Ctl::StatusLine), QStringLiteral("PIC is empty ."));
+    }
+    watching = true;
+    erased->click();
+    EXPECT_EQ(dialog.DlgItemText(Ctl::StatusLine), QStringLiteral("PIC is empty ."));
+    EXPECT_EQ(desktop.boxes.size(), 1U) << desktop.boxes.back().text.toStdString();
+    EXPECT_TRUE(heldDuringTheRun);
+    SocketLock after(SocketPath());
+    QString why;
+    EXPECT_TRUE(after.TryLock(why)) << "given back when the command ends";
 }
 
 }  // namespace
