@@ -105,11 +105,11 @@ TEST(LinePortFaultTest, OneFailedAdapterCallAnywhereLeavesNoSupplyOnAndNoFalseSu
                     ASSERT_TRUE(succeeded);
                 }
                 ++runs;
-                const std::string found = Violations(poweredAfterRun, fake.SupplyOn(), succeeded,
-                                                     fake.Board().Chip());
-                ASSERT_TRUE(found.empty()) << "chip " << chipType << ", fault "
-                                           << static_cast<int>(fault) << " at call " << k << ": "
-                                           << found;
+                const std::string found =
+                    Violations(poweredAfterRun, fake.SupplyOn(), succeeded, fake.Board().Chip());
+                ASSERT_TRUE(found.empty())
+                    << "chip " << chipType << ", fault " << static_cast<int>(fault) << " at call "
+                    << k << ": " << found;
             }
         }
     }
@@ -146,8 +146,8 @@ TEST(LinePortFaultTest, OneFailedGpioCallAnywhereLeavesNoSupplyOnAndNoFalseSucce
             }
             ++runs;
             const std::string found =
-                Violations(poweredAfterRun, gpiod.Powered() || gpiod.releasedPowered > 0,
-                           succeeded, board.Chip());
+                Violations(poweredAfterRun, gpiod.Powered() || gpiod.releasedPowered > 0, succeeded,
+                           board.Chip());
             ASSERT_TRUE(found.empty())
                 << "chip " << chipType << ", call " << k << " failed: " << found;
         }
