@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QStandardPaths>
 #include <cstdio>
+#include <optional>
 
 #include "app/AlgorithmSetting.h"
 #include "app/ControlIds.h"
@@ -12,9 +13,9 @@
 #include "app/StopSignals.h"
 #include "chip/ChipSession.h"
 #include "chip/Interruption.h"
-#include "link/FtdiPortIo.h"
-#include "link/FtdiSearch.h"
-#include "link/GpioPortIo.h"
+#include "link/FtdiPort.h"
+#include "link/GpioPort.h"
+#include "link/LinePort.h"
 #include "link/ParportIo.h"
 #include "link/PortChoice.h"
 #include "link/ProgrammerLink.h"
@@ -31,21 +32,26 @@ CProgrammerApp::~CProgrammerApp() = default;
 
 PortIo& CProgrammerApp::Port() {
     if (port_ == nullptr) {
-        const std::optional<PortChoice> choice = ParsePortChoice(chosenPort_.toStdString());
-        if (choice && choice->kind == PortChoice::Kind::Gpio) {
-            // Only a GPIO chip named on the command line is ever opened: its lines may drive
-            // anything.
-            port_ = std::make_unique<GpioPortIo>(choice->device, pins_);
-        } else if (choice && choice->kind == PortChoice::Kind::Ftdi) {
-            // Likewise an FTDI adapter: only the one the command line names is claimed.
-            port_ = std::make_unique<FtdiPortIo>(choice->ftdi, pins_);
-        } else {
-            auto parallel = std::make_unique<ParportIo>();
-            parallel->SetBits(BitsOf(pins_, PortKind::Parallel));
-            port_ = std::move(parallel);
-        }
+        auto parallel = std::make_unique<ParportIo>();
+        parallel->SetBits(BitsOf(pins_, PortKind::Parallel));
+        port_ = std::move(parallel);
     }
     return *port_;
+}
+
+std::unique_ptr<LinePort> CProgrammerApp::NamedLinePort(Delays& clock) const {
+    const std::optional<PortChoice> choice = ParsePortChoice(chosenPort_.toStdString());
+    if (choice && choice->kind == PortChoice::Kind::Gpio) {
+        // Only a GPIO chip named on the command line is ever opened: its lines may drive
+        // anything.
+        return std::make_unique<GpioPort>(choice->device, pins_);
+    }
+    if (choice && choice->kind == PortChoice::Kind::Ftdi) {
+        // Likewise an FTDI adapter: only the one the command line names is claimed; another may
+        // be the user's serial console.
+        return std::make_unique<FtdiPort>(choice->ftdi, pins_, clock);
+    }
+    return nullptr;
 }
 
 void CProgrammerApp::DialogCreated(CProgrammerDlg&) {}
@@ -62,7 +68,7 @@ bool CProgrammerApp::ApplyChosenPort(ProgrammerLink& board) {
             "not a port; give /dev/parportN, lpt1, lpt2, lpt3, an I/O base like 0x378, "
             "gpio:/dev/gpiochipN, ftdi, ftdi:SERIAL or ftdi:VID:PID";
     } else if (choice->kind != PortChoice::Kind::Auto) {
-        port = ResolvePort(*choice, board.Io(), why);
+        port = ResolvePort(*choice, board.Port(), why);
     }
     if (!why.empty()) {
         // Only the port the user named may be touched; the status line's tooltip says why
@@ -103,25 +109,22 @@ int CProgrammerApp::RunMainDialog() {
     // The board for the whole run, on the real clock; once it is gone nothing reaches the port
     // any more.
     SystemDelays clock;
-    ProgrammerLink board(Port(), clock);
+    const std::unique_ptr<LinePort> named = NamedLinePort(clock);
+    std::optional<ProgrammerLink> link;
+    if (named) {
+        link.emplace(*named, clock);
+    } else {
+        link.emplace(Port(), clock);
+    }
+    ProgrammerLink& board = *link;
     const std::optional<PortChoice> choice = ParsePortChoice(chosenPort_.toStdString());
     board.SetPins(pins_, choice ? PinsOf(*choice) : PortKind::Parallel);
     ApplyChosenPort(board);
-    // Without a port named, the search goes on to the FTDI adapters attached, on their own map.
-    std::optional<FtdiSearch> adapters;
-    if (chosenPort_.isEmpty()) {
-        adapters.emplace(board, DefaultPinMap(PortKind::Ftdi));
-        board.SearchWith(&*adapters);
-    }
     PowerDownOnTerminate(board);
-    // However the run ends, the handler must not reach for a board that is gone, nor the board
-    // for a search that is gone.
+    // However the run ends, the handler must not reach for a board that is gone.
     struct Forget {
         ProgrammerLink& board;
-        ~Forget() {
-            board.SearchWith(nullptr);
-            ForgetOnTerminate(board);
-        }
+        ~Forget() { ForgetOnTerminate(board); }
     } forget{board};
     QtDesktop desktop;
     CProgrammerDlg dialog(board, desktop, SettingsFilePath());

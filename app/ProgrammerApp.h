@@ -6,6 +6,8 @@
 #include "link/PinMap.h"
 
 class CProgrammerDlg;
+class Delays;
+class LinePort;
 class PortIo;
 class ProgrammerLink;
 
@@ -25,9 +27,10 @@ public:
     void SetFast(bool fast) { fast_ = fast; }
 
 protected:
-    // The port the board is looked for on: the real ports through ppdev, or the GPIO chip --port
-    // names.
+    // The ports the board is looked for on: the real parallel ports through ppdev.
     virtual PortIo& Port();
+    // The GPIO chip or the FTDI adapter --port names, instead; none when it names neither.
+    std::unique_ptr<LinePort> NamedLinePort(Delays& clock) const;
     const PinMap& Pins() const { return pins_; }
     // Called when the dialog exists and before it runs.
     virtual void DialogCreated(CProgrammerDlg& dialog);

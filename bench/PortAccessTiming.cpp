@@ -7,6 +7,7 @@
 
 #include "link/ParportIo.h"
 #include "link/PortChoice.h"
+#include "link/RegisterPort.h"
 
 namespace {
 
@@ -29,7 +30,8 @@ double MeasurePortAccessNs(const std::string& port, std::string& why) {
         return -1;
     }
     ParportIo io;
-    const std::optional<PortInfo> info = ResolvePort(*choice, io, why);
+    RegisterPort lines(io);
+    const std::optional<PortInfo> info = ResolvePort(*choice, lines, why);
     if (!info) {
         return -1;
     }

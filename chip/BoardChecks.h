@@ -13,11 +13,16 @@ struct ChipFamily;
 void CheckLoopback(ProgrammerLink& board);
 
 // Powers the chip up the family's way (the link's sequence, which times the 12-bit gap), reading
-// the data register back after each supply switch. Throws PortFailure (the caller powers down) when
-// either fails; a supply the port did not switch is never followed by the other.
+// the outputs back from the device after each supply switch where it can (a parallel port's data
+// register, a GPIO chip's output lines, an FTDI adapter's pin sample). Throws PortFailure (the
+// caller powers down) when either fails; a supply the port did not switch is never followed by the
+// other.
 void PowerUpChecked(ProgrammerLink& board, const ChipFamily& family);
 
-// Switches both supplies off (the data and clock lines as they are) and reads the register back:
+// Switches both supplies off (the data and clock lines as they are) and reads the outputs back:
 // a power cycle whose power-down the port lost would raise the programming voltage of a chip that
 // never lost its supply. Throws PortFailure when the supplies are still on.
 void PowerDownChecked(ProgrammerLink& board);
+
+// Whether the device reads either supply as on (false when it cannot read its outputs back).
+bool SuppliesHeldOn(ProgrammerLink& board);

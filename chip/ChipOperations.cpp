@@ -31,7 +31,7 @@ constexpr int WordsQueuedAtOnce = 32;
 // the next is read.
 template <typename Each>
 void ForEachWord(ProgrammerLink& board, const ChipFamily& family, int n, Each each) {
-    const int block = board.Io().Batches() ? WordsQueuedAtOnce : 1;
+    const int block = board.Port().Batches() ? WordsQueuedAtOnce : 1;
     std::array<ReadFrame, WordsQueuedAtOnce> frames;
     for (int first = 0; first < n; first += block) {
         const int end = std::min(n, first + block);

@@ -1,15 +1,21 @@
 #include "chip/ChipSession.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <mutex>
+#include <vector>
 
 #include "chip/BoardChecks.h"
 
 namespace {
 
 std::terminate_handler previousTerminate = nullptr;
-// The one process-wide handle on a board: a terminate handler takes no arguments, so it can only
-// reach the board it was installed for through here.
-ProgrammerLink* terminateBoard = nullptr;
+// The process-wide handles on the boards: a terminate handler takes no arguments, so it can only
+// reach the boards it was installed for through here. Several boards (one a thread) may come and
+// go at once.
+std::mutex terminateBoardsLock;
+std::vector<ProgrammerLink*> terminateBoards;
+bool terminateInstalled = false;
 std::function<void(bool)> powerUpWatcher;
 
 void TellWatcher(bool ready) {
@@ -61,9 +67,9 @@ void PoweredChip::PowerDown() {
     if (board.Powered()) {
         ExitProgramMode(board);
     }
-    // The register read back, not the shadow: a write the port lost would leave the chip powered
+    // The outputs read back, not the shadow: a write the port lost would leave the chip powered
     // while the program reported success.
-    if (board.PoweredIn(board.ReadDataRegister())) {
+    if (SuppliesHeldOn(board)) {
         PowerDownBestEffort(board);
         throw PortFailure("the board's supplies did not switch off");
     }
@@ -74,34 +80,34 @@ void PoweredChip::PowerDown() {
 }
 
 void PowerDownBestEffort(ProgrammerLink& board) noexcept {
-    try {
-        ExitProgramMode(board);
-    } catch (...) {
-    }
     // Straight to the port, not trusting the shadow: a lost write may have left the supplies on
-    // while the shadow says off.
-    try {
-        board.Io().Out(board.DataPort(), board.SuppliesOff(board.Shadow()));
-        board.Io().Flush();
-    } catch (...) {
-    }
+    // while the shadow says off. A port that failed is not claimed again for it (a claim would
+    // drive the pins anew).
+    board.SuppliesOffBestEffort();
 }
 
 void ForgetOnTerminate(const ProgrammerLink& board) {
-    if (terminateBoard == &board) {
-        terminateBoard = nullptr;
-    }
+    const std::lock_guard<std::mutex> hold(terminateBoardsLock);
+    terminateBoards.erase(std::remove(terminateBoards.begin(), terminateBoards.end(), &board),
+                          terminateBoards.end());
 }
 
 void PowerDownOnTerminate(ProgrammerLink& board) {
-    const bool installed = terminateBoard != nullptr;
-    terminateBoard = &board;
-    if (installed) {
+    const std::lock_guard<std::mutex> hold(terminateBoardsLock);
+    terminateBoards.push_back(&board);
+    if (terminateInstalled) {
         return;
     }
+    terminateInstalled = true;
     previousTerminate = std::set_terminate([] {
-        if (terminateBoard != nullptr) {
-            PowerDownBestEffort(*terminateBoard);
+        // A thread that ends the process while another registers a board still switches every
+        // board off: the lock is taken if it can be, and the list read either way.
+        const bool locked = terminateBoardsLock.try_lock();
+        for (ProgrammerLink* board : terminateBoards) {
+            PowerDownBestEffort(*board);
+        }
+        if (locked) {
+            terminateBoardsLock.unlock();
         }
         if (previousTerminate != nullptr) {
             previousTerminate();

@@ -69,6 +69,6 @@ auto RunOnChip(ProgrammerLink& board, const ChipFamily& family, StartAt start,
 void PowerDownBestEffort(ProgrammerLink& board) noexcept;
 
 // From now on an unforeseen end (std::terminate) first switches this board's supplies off, until
-// the board's owner says it is going (ForgetOnTerminate).
+// the board's owner says it is going (ForgetOnTerminate). Any number of boards, from any thread.
 void PowerDownOnTerminate(ProgrammerLink& board);
 void ForgetOnTerminate(const ProgrammerLink& board);

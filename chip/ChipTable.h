@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "link/LinePort.h"
+
 // The chip maker's adaptive programming: short pulses, each followed by a read-back, until the word
 // reads back right after N of them; then a multiple of N more pulses as margin, not read back.
 struct AdaptivePulses {
@@ -35,7 +37,7 @@ struct ChipFamily {
     // Power-up into programming mode (link/ProgrammerPort.h), told each supply switch as it is
     // written.
     void (*EnterProgramMode)(ProgrammerLink& board,
-                             const std::function<void(std::uint8_t written)>& switched);
+                             const std::function<void(const OutputLines& written)>& switched);
     // IncrementAddress commands from power-up to program address 0 (12-bit chips start at their
     // configuration word, 14-bit chips at 0).
     int incrementsToAddressZero;

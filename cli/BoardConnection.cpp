@@ -10,9 +10,8 @@
 #include "cli/ExitStatus.h"
 #include "cli/OutputFile.h"
 #include "cli/RunChecks.h"
-#include "link/FtdiPortIo.h"
-#include "link/FtdiSearch.h"
-#include "link/GpioPortIo.h"
+#include "link/FtdiPort.h"
+#include "link/GpioPort.h"
 #include "link/ParportIo.h"
 #include "link/PortChoice.h"
 #include "link/VcdTrace.h"
@@ -40,13 +39,12 @@ BoardConnection::BoardConnection(const CliOptions& options, CliEnvironment& envi
             std::make_unique<SimulatedBoard>(environment.clock, SimulatedBase, options.pins);
         io = simulated_.get();
     } else if (options.port.kind == PortChoice::Kind::Gpio) {
-        ports_ = environment.openGpio
+        lines_ = environment.openGpio
                      ? environment.openGpio(options.port.device, options.pins)
-                     : std::make_unique<GpioPortIo>(options.port.device, options.pins);
-        io = ports_.get();
+                     : std::make_unique<GpioPort>(options.port.device, options.pins);
     } else if (options.port.kind == PortChoice::Kind::Ftdi) {
-        ports_ = std::make_unique<FtdiPortIo>(options.port.ftdi, options.pins, environment.ftdi);
-        io = ports_.get();
+        lines_ = std::make_unique<FtdiPort>(options.port.ftdi, options.pins, environment.delays,
+                                            environment.ftdi);
     } else {
         ports_ = environment.openPorts();
         if (auto* parport = dynamic_cast<ParportIo*>(ports_.get())) {
@@ -54,12 +52,17 @@ BoardConnection::BoardConnection(const CliOptions& options, CliEnvironment& envi
         }
         io = ports_.get();
     }
-    if (!options.tracePath.isEmpty()) {
-        trace_ = std::make_unique<VcdTracePortIo>(*io, environment.clock);
-        io = trace_.get();
+    if (lines_) {
+        link_.emplace(*lines_, environment.delays);
+    } else {
+        link_.emplace(*io, environment.delays);
     }
-    link_.emplace(*io, environment.delays);
     link_->SetPins(options.pins, kind);
+    if (!options.tracePath.isEmpty()) {
+        // Over whatever drives the lines: the trace records lines, not a port's bytes.
+        trace_ = std::make_unique<VcdTracePort>(link_->Port(), environment.clock);
+        link_->SetPort(*trace_);
+    }
     PowerDownOnTerminate(*link_);
 }
 
@@ -76,23 +79,14 @@ bool BoardConnection::Find(std::vector<std::string>& why) {
         port = PortInfo{SimulatedBase, {}};
     } else if (choice.kind != PortChoice::Kind::Auto) {
         std::string unknown;
-        port = ResolvePort(choice, link_->Io(), unknown);
+        port = ResolvePort(choice, link_->Port(), unknown);
         if (!port) {
             why.push_back(unknown);
             return false;
         }
     }
     try {
-        if (port) {
-            search = ProbePort(*link_, *port, NotFound);
-        } else {
-            // Then the FTDI adapters attached, on their own map (--pins is the parallel port's).
-            if (!adapters_) {
-                adapters_ = std::make_unique<FtdiSearch>(*link_, DefaultPinMap(PortKind::Ftdi),
-                                                         environment_.ftdi);
-            }
-            search = adapters_->Search(NotFound);
-        }
+        search = port ? ProbePort(*link_, *port, NotFound) : SearchForBoard(*link_, NotFound);
     } catch (const PortFailure&) {
         // A port that failed under the probe may have been left powered: not for long.
         PowerDownBestEffort(*link_);
@@ -258,7 +252,7 @@ void BoardConnection::StartTrace() {
                 errno != 0 ? std::strerror(errno) : traceFile_->errorString().toStdString();
             return false;
         },
-        board_->base, PortPlace(*board_, simulated_ ? "simulated" : ""), link_->Bits(),
+        PortPlace(*board_, simulated_ ? "simulated" : ""),
         QCoreApplication::applicationName().toStdString() + " " +
             QCoreApplication::applicationVersion().toStdString());
 }

@@ -14,11 +14,11 @@
 #include "link/Detection.h"
 #include "link/ProgrammerLink.h"
 
-class FtdiSearch;
+class LinePort;
 class QSaveFile;
 class SimulatedBoard;
 class SocketLock;
-class VcdTracePortIo;
+class VcdTracePort;
 
 class BoardConnection {
 public:
@@ -65,15 +65,14 @@ private:
     const CliOptions& options_;
     CliEnvironment& environment_;
     std::unique_ptr<PortIo> ports_;
+    std::unique_ptr<LinePort> lines_;  // a GPIO chip's or an FTDI adapter's
     std::unique_ptr<SimulatedBoard> simulated_;
-    std::unique_ptr<VcdTracePortIo> trace_;
+    std::unique_ptr<VcdTracePort> trace_;
     std::unique_ptr<QSaveFile> traceFile_;
     QString tracePath_;
     bool traceStarted_ = false;
     std::string traceError_;  // why the trace could not be written, as the failed write said
     std::optional<ProgrammerLink> link_;
-    // The auto search's FTDI adapters; it goes first and puts the link back on the parallel ports.
-    std::unique_ptr<FtdiSearch> adapters_;
     std::optional<ProbeReport> board_;
     std::optional<QByteArray> loadedSocket_;  // the socket file as loaded; none when there was none
     std::unique_ptr<SocketLock> socketLock_;  // held from the first load to the end of the run

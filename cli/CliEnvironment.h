@@ -11,6 +11,7 @@
 #include <string>
 
 class Delays;
+class LinePort;
 class PortIo;
 struct PinMap;
 class FtdiCalls;
@@ -37,8 +38,8 @@ struct CliEnvironment {
     std::function<std::unique_ptr<PortIo>()> openPorts;
     // The GPIO chip at this device node with the board's lines where the map says (libgpiod);
     // unset: the real one.
-    std::function<std::unique_ptr<PortIo>(const std::string&, const PinMap&)> openGpio = {};
-    // libftdi1, for the FTDI adapters (chosen, or searched when no port is); nullptr: the real
+    std::function<std::unique_ptr<LinePort>(const std::string&, const PinMap&)> openGpio = {};
+    // libftdi1, for the FTDI adapter --port names (no other is ever touched); nullptr: the real
     // library.
     FtdiCalls* ftdi = nullptr;
     // Several boards at once (--port given more than once) run on a thread each. Unset: each

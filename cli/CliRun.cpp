@@ -390,6 +390,10 @@ int CliRun::Execute() {
     // How the board is wired there, as --pins writes it: the map a wrong wiring is found by.
     const std::string pins =
         "  pins " + DescribePinMap(board.Link().Pins(), board.Link().PinKind());
+    // What the port's backend measured of it (an FTDI adapter's byte clock).
+    if (const std::string facts = board.Link().Port().Facts(); options_.verbose && !facts.empty()) {
+        Info(facts);
+    }
     if (options_.command == Command::Detect) {
         env_.out << board.Where() << '\n' << pins << '\n' << std::flush;
         return Finish(board, ExitStatus::Done);

@@ -66,36 +66,6 @@ struct Board {
     int status = ExitStatus::Done;  // this round's
 };
 
-// The terminate handler the chip layer installs powers down one board; with several, every one of
-// them is switched off first. A terminate handler takes no arguments, so the boards are reached
-// through this one process-wide list, set while the boards exist.
-std::atomic<std::vector<Board*>*> terminateBoards{nullptr};
-std::terminate_handler previousTerminate = nullptr;
-
-class PowerDownAllOnTerminate {
-public:
-    explicit PowerDownAllOnTerminate(std::vector<Board*>& boards) {
-        terminateBoards = &boards;
-        previousTerminate = std::set_terminate([] {
-            if (std::vector<Board*>* boards = terminateBoards.load()) {
-                for (Board* board : *boards) {
-                    PowerDownBestEffort(board->connection->Link());
-                }
-            }
-            if (previousTerminate != nullptr) {
-                previousTerminate();
-            }
-            std::abort();
-        });
-    }
-    ~PowerDownAllOnTerminate() {
-        std::set_terminate(previousTerminate);
-        terminateBoards = nullptr;
-    }
-    PowerDownAllOnTerminate(const PowerDownAllOnTerminate&) = delete;
-    PowerDownAllOnTerminate& operator=(const PowerDownAllOnTerminate&) = delete;
-};
-
 class BoardsRun {
 public:
     BoardsRun(const CliOptions& options, CliEnvironment& environment)
@@ -125,7 +95,6 @@ private:
     LoadedImage file_;
     const ChipInfo* chip_ = nullptr;
     std::vector<std::unique_ptr<Board>> boards_;
-    std::vector<Board*> links_;  // for the terminate handler
     int status_ = ExitStatus::Done;
 };
 
@@ -364,11 +333,8 @@ int BoardsRun::Execute() {
     // From the first port access on a signal only raises the flag, which detection and every
     // board's word loops look at: no board is left powered by a stop.
     const DeferredStop deferred;
+    // Each board's connection puts it in the chip layer's terminate handler.
     MakeBoards();
-    for (const auto& board : boards_) {
-        links_.push_back(board.get());
-    }
-    const PowerDownAllOnTerminate terminate(links_);
     if (!FindBoards()) {
         return ExitStatus::NoBoard;
     }

@@ -8,7 +8,6 @@
 
 #include <cstdio>
 
-#include "link/FtdiPortIo.h"
 #include "link/ProgrammerPort.h"
 
 namespace {
@@ -51,35 +50,39 @@ std::string DeviceOf(std::uint16_t base, const std::vector<PortInfo>& ports) {
 
 enum class Outcome { Absent, Silent, Answered };
 
-// The loop-back probe on one port; leaves the link open there, the board powered down.
+// The loop-back probe on one port; leaves the link open there, the board at rest and unpowered.
+// The board returns its data line whether the socket is powered or not (the bracket checks the
+// same loop-back unpowered before every run), so the probe never powers the socket: a probe that
+// did would raise the supplies in one family's order whatever chip sits there.
 Outcome Probe(ProgrammerLink& board, std::uint16_t base) {
     // Supplies off, data and clock released (0x00 on the parallel port's wiring).
-    const PortBits& bits = board.Bits();
-    board.Io().Out(base, bits.Levels(bits.data | bits.clock, bits.Supplies()));
+    board.Port().Prepare(base, OutputLines{true, true, false, false});
     ProbeResult = 0xFFFF;
     board.Pause(5);
-    // An address with no port reads 0xFF whatever was written: never power it.
-    if (board.Open(base) == 0xFF) {
+    // An address with no port reads 0xFF whatever was written: never touched again.
+    if (!board.Open(base)) {
         return Outcome::Absent;
     }
-    EnterProgramMode12Bit(board);
-    board.Pause(10);
-    ClearDataBit(board, base);
+    ClearDataBit(board);
     board.Pause(10);
     ProbeResult = CheckReturnLow(board);
     if (ProbeResult == 0) {
-        SetDataBit(board, base);
+        SetDataBit(board);
         board.Pause(10);
         ProbeResult = CheckReturnHigh(board);
     }
-    ExitProgramMode(board);
+    // Clock low and supplies off, data as the probe left it; sent, on a batching backend too.
+    OutputLines rest = board.Lines().WithSuppliesOff();
+    rest.clock = false;
+    board.SetLines(rest, true);
+    board.Flush();
     return ProbeResult == 0 ? Outcome::Answered : Outcome::Silent;
 }
 
 ProbeReport Probed(ProgrammerLink& board, const PortInfo& port, Outcome outcome) {
     ProbeReport report{PortLabel(port), port.base, port.device, {}};
     if (outcome != Outcome::Answered) {
-        report.status = board.Io().Status(port.base);
+        report.status = board.Port().Status(port.base);
         if (report.status.problem == PortProblem::None) {
             // The backend knows of no reason: judge from what the port did.
             report.status.problem =
@@ -87,6 +90,10 @@ ProbeReport Probed(ProgrammerLink& board, const PortInfo& port, Outcome outcome)
         }
     }
     return report;
+}
+
+std::optional<std::uint16_t> KeptPort(const BoardSearch& search) {
+    return search.board ? std::optional<std::uint16_t>(search.board->base) : std::nullopt;
 }
 
 }  // namespace
@@ -103,7 +110,7 @@ std::string PortLabel(const PortInfo& port) {
 
 BoardSearch SearchForBoard(ProgrammerLink& board, int notFound) {
     BoardSearch search{notFound, std::nullopt, {}, {}};
-    const std::vector<PortInfo> ports = board.Io().Ports();
+    const std::vector<PortInfo> ports = board.Port().Ports();
     for (const Standard& standard : Standards) {
         const PortInfo port{standard.base, DeviceOf(standard.base, ports)};
         const Outcome outcome = Probe(board, port.base);
@@ -133,7 +140,7 @@ BoardSearch SearchForBoard(ProgrammerLink& board, int notFound) {
         board.Open(settle);
     }
     // The ports probed in vain may hold a printer: they are not ours to keep.
-    board.Io().ReleaseExcept(search.board ? search.board->base : 0);
+    board.Port().ReleaseExcept(KeptPort(search));
     return search;
 }
 
@@ -146,7 +153,7 @@ BoardSearch ProbePort(ProgrammerLink& board, const PortInfo& port, int notFound)
         search.code = standard != nullptr && standard->code == 2 ? 2 : OtherPortCode;
         search.board = search.probes.back();
     }
-    board.Io().ReleaseExcept(search.board ? search.board->base : 0);
+    board.Port().ReleaseExcept(KeptPort(search));
     return search;
 }
 
@@ -156,11 +163,9 @@ int DetectProgrammer(ProgrammerLink& board, int notFound) {
 
 std::string PortPlace(const ProbeReport& port, const std::string& extra) {
     std::string inBrackets;
-    // A GPIO chip's or an FTDI adapter's address is only where the link finds it, nothing the
-    // user knows it by.
-    const bool gpio = port.label.rfind("gpiochip", 0) == 0 || port.base == FtdiPortIo::Base;
+    // A GPIO chip or an FTDI adapter has no I/O address.
     for (const std::string& part :
-         {gpio ? std::string() : HexBase(port.base), port.device, extra}) {
+         {port.base == 0 ? std::string() : HexBase(port.base), port.device, extra}) {
         if (!part.empty() && part != port.label) {
             inBrackets += (inBrackets.empty() ? "" : ", ") + part;
         }

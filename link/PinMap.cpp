@@ -94,7 +94,9 @@ PinMap DefaultPinMap(PortKind kind) {
         return PinMap{{{{17, true}, {27, true}, {22, false}, {23, false}, {24, true}}}};
     }
     if (kind == PortKind::Ftdi) {
-        return PinMap{{{{0, true}, {1, true}, {2, false}, {3, false}, {4, true}}}};
+        // Every line on a pin that is an input of the adapter's UART, so that nothing drives the
+        // board while no program owns the adapter (see FtdiPort.h).
+        return PinMap{{{{1, true}, {3, true}, {5, false}, {6, false}, {7, true}}}};
     }
     return PinMap{{{{0, true}, {1, true}, {2, false}, {3, false}, {6, true}}}};
 }

@@ -34,8 +34,9 @@ struct PinMap {
 
 // The board's wiring on a parallel port: data ~D0, clock ~D1, vdd D2, vpp D3, return ~Ack. On a
 // GPIO chip the same board, its lines on a Raspberry Pi's free header pins: data ~17, clock ~27,
-// vdd 22, vpp 23, return ~24. On an FTDI adapter the same board on the first five bit-bang pins:
-// data ~D0 (TXD), clock ~D1 (RXD), vdd D2 (RTS), vpp D3 (CTS), return ~D4 (DTR).
+// vdd 22, vpp 23, return ~24. On an FTDI adapter the same board on the five pins that are inputs
+// of the adapter's UART: data ~D1 (RXD), clock ~D3 (CTS), vdd D5 (DSR), vpp D6 (DCD), return ~D7
+// (RI), the supply switches pulled down on the board.
 PinMap DefaultPinMap(PortKind kind);
 
 // "data=D0,clock=~D1,return=Busy" (GPIO: "data=17,clock=~27"): the lines named take these pins,
@@ -53,8 +54,8 @@ std::string DescribeDefaultPinMaps();
 
 // The map as the link writes it: each line's bit in the data register (the return line's in the
 // status register) and which of those bits the board inverts. A parallel port's and an FTDI
-// adapter's bits are their pins; a GPIO chip presents its four outputs as bits 0..3 and its input
-// as bit 6 (see GpioPortIo).
+// adapter's bits are their pins; a GPIO chip's are only a numbering (bits 0..3 the outputs, bit 6
+// the input), its lines being named by offset.
 struct PortBits {
     std::uint8_t data = 0x01;
     std::uint8_t clock = 0x02;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "link/GpioPortIo.h"
 #include "link/ProgrammerLink.h"
 
 namespace {
@@ -102,20 +101,20 @@ std::optional<PortChoice> ParsePortChoice(const std::string& text) {
     return std::nullopt;
 }
 
-std::optional<PortInfo> ResolvePort(const PortChoice& choice, PortIo& io, std::string& why) {
-    const std::vector<PortInfo> ports = io.Ports();
+std::optional<PortInfo> ResolvePort(const PortChoice& choice, LinePort& port, std::string& why) {
+    const std::vector<PortInfo> ports = port.Ports();
     if (choice.kind == PortChoice::Kind::Base) {
-        for (const PortInfo& port : ports) {
-            if (port.base == choice.base) {
-                return port;
+        for (const PortInfo& known : ports) {
+            if (known.base == choice.base) {
+                return known;
             }
         }
         return PortInfo{choice.base, {}};
     }
     if (choice.kind == PortChoice::Kind::Device) {
-        for (const PortInfo& port : ports) {
-            if (port.device == choice.device) {
-                return port;
+        for (const PortInfo& known : ports) {
+            if (known.device == choice.device) {
+                return known;
             }
         }
         if (Lower(choice.device).rfind("ftdi:", 0) == 0) {
@@ -132,12 +131,11 @@ std::optional<PortInfo> ResolvePort(const PortChoice& choice, PortIo& io, std::s
     }
     if (choice.kind == PortChoice::Kind::Gpio) {
         // Whether the chip is there is for the probe to find out, with the reason.
-        return PortInfo{GpioPortIo::Base, choice.device};
+        return PortInfo{0, choice.device};
     }
     if (choice.kind == PortChoice::Kind::Ftdi) {
         // The adapter names itself once it is open; whether it can be is the probe's to tell.
-        const std::vector<PortInfo> adapter = io.Ports();
-        return adapter.empty() ? PortInfo{FtdiPortIo::Base, "FTDI adapter"} : adapter.front();
+        return ports.empty() ? PortInfo{0, "FTDI adapter"} : ports.front();
     }
     why = "no single port chosen";
     return std::nullopt;
@@ -150,6 +148,5 @@ BoardSearch FindBoard(ProgrammerLink& board, int notFound) {
     if (board.ChosenPort()) {
         return ProbePort(board, *board.ChosenPort(), notFound);
     }
-    return board.WiderSearch() ? board.WiderSearch()->Search(notFound)
-                               : SearchForBoard(board, notFound);
+    return SearchForBoard(board, notFound);
 }

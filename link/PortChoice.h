@@ -7,7 +7,8 @@
 #include <string>
 
 #include "link/Detection.h"
-#include "link/FtdiPortIo.h"
+#include "link/FtdiPort.h"
+#include "link/LinePort.h"
 #include "link/PinMap.h"
 #include "link/PortIo.h"
 
@@ -34,9 +35,10 @@ std::optional<PortChoice> ParsePortChoice(const std::string& text);
 
 // The chosen port as the backend knows it: the device of a base, or the base of a device. Nothing
 // when a device is chosen that the backend does not list (then `why` says so).
-std::optional<PortInfo> ResolvePort(const PortChoice& choice, PortIo& io, std::string& why);
+std::optional<PortInfo> ResolvePort(const PortChoice& choice, LinePort& port, std::string& why);
 
 // How the program looks for its board: the port chosen for it alone, none at all when the choice
-// was refused (ProgrammerLink::ChoosePort), or the board's wider search when it has one (the FTDI
-// adapters after the parallel ports: ProgrammerLink::SearchWith), else SearchForBoard.
+// was refused (ProgrammerLink::ChoosePort), else SearchForBoard over the parallel ports. A GPIO
+// chip or an FTDI adapter is only ever the chosen port: its lines may drive anything, and an
+// adapter may be the user's serial console.
 BoardSearch FindBoard(ProgrammerLink& board, int notFound);

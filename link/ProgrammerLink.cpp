@@ -4,8 +4,8 @@
 
 namespace {
 
-// The last of the standard candidates; where the addresses stand before any detection, and
-// after one that found nothing.
+// The last of the standard candidates; where the link stands before any detection, and after one
+// that found nothing.
 constexpr std::uint16_t UnopenedDataPort = 0x3BC;
 // Writes timed before the shortest of them may stand for the port's speed.
 constexpr int WritesToJudgeThePortBy = 32;
@@ -15,15 +15,15 @@ constexpr std::int64_t LongestQueuedBusyWaitNs = 1'000'000;
 }  // namespace
 
 ProgrammerLink::ProgrammerLink(PortIo& io, Delays& clock)
-    : io_(&io),
-      clock_(&clock),
-      dataPort_(UnopenedDataPort),
-      statusPort_(static_cast<std::uint16_t>(UnopenedDataPort + 1)) {}
+    : registers_(io), port_(&registers_), clock_(&clock), dataPort_(UnopenedDataPort) {}
 
 ProgrammerLink::ProgrammerLink(PortIo& io, Delays& clock, std::uint16_t dataPort)
     : ProgrammerLink(io, clock) {
     Open(dataPort);
 }
+
+ProgrammerLink::ProgrammerLink(LinePort& port, Delays& clock)
+    : registers_(absent_), port_(&port), clock_(&clock), dataPort_(0) {}
 
 template <typename Call>
 auto ProgrammerLink::Guarded(Call&& call) -> decltype(call()) {
@@ -36,27 +36,33 @@ auto ProgrammerLink::Guarded(Call&& call) -> decltype(call()) {
     }
 }
 
-std::uint8_t ProgrammerLink::Open(std::uint16_t dataPort) {
-    dataPort_ = dataPort;
-    statusPort_ = static_cast<std::uint16_t>(dataPort + 1);
-    shadow_ = Guarded([this] { return io_->In(dataPort_); });
+bool ProgrammerLink::Open(std::uint16_t port) {
+    dataPort_ = port;
+    const bool present = Guarded([this, port] { return port_->Open(port, lines_); });
     shadowTrusted_ = true;
     // Another port may be faster.
     timedWrites_ = 0;
-    return shadow_;
+    return present;
 }
 
 void ProgrammerLink::SetIo(PortIo& io) {
-    io_ = &io;
+    registers_.SetIo(io);
+    port_ = &registers_;
     timedWrites_ = 0;
 }
 
-void ProgrammerLink::WriteData(std::uint8_t value) {
-    if (value == shadow_ && shadowTrusted_) {
+void ProgrammerLink::SetPort(LinePort& port) {
+    port_ = &port;
+    timedWrites_ = 0;
+}
+
+void ProgrammerLink::SetLines(const OutputLines& lines, bool whole) {
+    // A value written whole always goes out: it also sets the outputs that carry no line.
+    if (lines == lines_ && shadowTrusted_ && !whole) {
         return;
     }
     const Delays& clock = *clock_;
-    const auto out = [this, value] { io_->Out(dataPort_, value); };
+    const auto out = [this, &lines, whole] { port_->Set(lines, whole); };
     if (timedWrites_ < WritesToJudgeThePortBy) {
         const std::int64_t issued = clock.Now();
         Guarded(out);
@@ -71,7 +77,7 @@ void ProgrammerLink::WriteData(std::uint8_t value) {
         Guarded(out);
         lastWriteTimed_ = false;
     }
-    shadow_ = value;
+    lines_ = lines;
     shadowTrusted_ = true;
 }
 
@@ -82,14 +88,10 @@ void ProgrammerLink::TimeLastWrite() {
     }
 }
 
-void ProgrammerLink::ModifyData(std::uint8_t set, std::uint8_t clear) {
-    WriteData(static_cast<std::uint8_t>((shadow_ | set) & ~clear));
-}
-
 void ProgrammerLink::WaitSinceLastWrite(std::int64_t nanoseconds) {
-    if (io_->Batches()) {
+    if (port_->Batches()) {
         // The adapter holds the lines on its own clock; the host's would time the queueing.
-        Guarded([this, nanoseconds] { io_->QueueWait(nanoseconds); });
+        Guarded([this, nanoseconds] { port_->QueueWait(nanoseconds); });
         return;
     }
     const std::int64_t credit = ShortestWriteNs() / 2;
@@ -103,24 +105,34 @@ std::int64_t ProgrammerLink::ShortestWriteNs() const {
     return timedWrites_ >= WritesToJudgeThePortBy ? shortestWriteNs_ : 0;
 }
 
-std::uint8_t ProgrammerLink::ReadStatus() {
-    return Guarded([this] { return io_->In(statusPort_); });
+int ProgrammerLink::SampleReturn() {
+    return TakeSample(QueueSample());
 }
 
-std::uint8_t ProgrammerLink::ReadDataRegister() {
-    return Guarded([this] { return io_->In(dataPort_); });
+std::uint64_t ProgrammerLink::QueueSample() {
+    return Guarded([this] { return port_->QueueSample(); });
 }
 
-std::uint64_t ProgrammerLink::QueueStatus() {
-    return Guarded([this] { return io_->QueueIn(statusPort_); });
+int ProgrammerLink::TakeSample(std::uint64_t ticket) {
+    return Guarded([this, ticket] { return port_->TakeSample(ticket); });
 }
 
-std::uint8_t ProgrammerLink::TakeStatus(std::uint64_t ticket) {
-    return Guarded([this, ticket] { return io_->TakeIn(ticket); });
+std::optional<OutputLines> ProgrammerLink::ReadBack() {
+    return Guarded([this] { return port_->ReadBack(); });
 }
 
 void ProgrammerLink::Flush() {
-    Guarded([this] { io_->Flush(); });
+    Guarded([this] { port_->Flush(); });
+}
+
+void ProgrammerLink::SuppliesOffBestEffort() noexcept {
+    port_->SuppliesOffIfHeld();
+    lines_ = lines_.WithSuppliesOff();
+    shadowTrusted_ = false;
+}
+
+void ProgrammerLink::FrameEnd() {
+    Guarded([this] { port_->FrameEnd(); });
 }
 
 void ProgrammerLink::Pause(int milliseconds) {
@@ -130,8 +142,8 @@ void ProgrammerLink::Pause(int milliseconds) {
 
 void ProgrammerLink::BusyWait(int iterations) {
     const std::int64_t nanoseconds = std::int64_t{iterations} * BusyWaitNanosecondsPerIteration;
-    if (io_->Batches() && nanoseconds <= LongestQueuedBusyWaitNs) {
-        Guarded([this, nanoseconds] { io_->QueueWait(nanoseconds); });
+    if (port_->Batches() && nanoseconds <= LongestQueuedBusyWaitNs) {
+        Guarded([this, nanoseconds] { port_->QueueWait(nanoseconds); });
         return;
     }
     Flush();

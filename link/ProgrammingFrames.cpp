@@ -46,6 +46,7 @@ void SendBits(ProgrammerLink& board, unsigned bits, int count) {
     }
     DriveDataLowAfter(board, ClockPhaseNs);
     TimeLastEdge(board);
+    board.FrameEnd();
 }
 
 }  // namespace
@@ -70,18 +71,19 @@ ReadFrame QueueReadDataWord(ProgrammerLink& board) {
         WaitSinceLastEdge(board, i == 0 ? FrameGapNs : ClockPhaseNs);
         ClockHighReleasingData(board);
         WaitSinceLastEdge(board, ClockPhaseNs);
-        tickets[i] = board.QueueStatus();
+        tickets[i] = board.QueueSample();
         ClockLow(board);
     }
     DriveDataLowAfter(board, ClockPhaseNs);
     TimeLastEdge(board);
+    board.FrameEnd();
     return tickets;
 }
 
 std::uint16_t TakeDataWord(ProgrammerLink& board, const ReadFrame& tickets) {
     unsigned samples = 0;
     for (std::size_t i = 0; i < tickets.size(); ++i) {
-        const int level = board.Bits().ReturnLevel(board.TakeStatus(tickets[i]));
+        const int level = board.TakeSample(tickets[i]);
         samples |= static_cast<unsigned>(level) << i;
     }
     return static_cast<std::uint16_t>((samples >> 1) & 0x7FFF);

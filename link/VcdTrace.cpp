@@ -22,50 +22,62 @@ std::string Today() {
 
 }  // namespace
 
-VcdTracePortIo::VcdTracePortIo(PortIo& inner, std::function<std::int64_t()> nowNanoseconds)
-    : PortWrapper(inner), inner_(inner), now_(std::move(nowNanoseconds)) {}
+VcdTracePort::VcdTracePort(LinePort& inner, std::function<std::int64_t()> nowNanoseconds)
+    : inner_(inner), now_(std::move(nowNanoseconds)) {}
 
-std::uint8_t VcdTracePortIo::In(std::uint16_t address) {
-    const std::uint8_t value = inner_.In(address);
-    if (address == dataPort_ + 1) {
-        RecordSample(value);
+std::uint64_t VcdTracePort::QueueSample() {
+    const std::uint64_t ticket = inner_.QueueSample();
+    if (inner_.Batches()) {
+        return ticket;
     }
-    return value;
+    // Read at its point of the frame: recorded there, and the ticket is the answer.
+    const int level = inner_.TakeSample(ticket);
+    RecordSample(level);
+    return static_cast<std::uint64_t>(level);
 }
 
-std::uint8_t VcdTracePortIo::TakeIn(std::uint64_t ticket) {
-    const std::uint8_t value = PortWrapper::TakeIn(ticket);
-    if (Inner().Batches()) {
-        RecordSample(value);
+int VcdTracePort::TakeSample(std::uint64_t ticket) {
+    if (!inner_.Batches()) {
+        return static_cast<int>(ticket);
     }
-    return value;
+    const int level = inner_.TakeSample(ticket);
+    RecordSample(level);
+    return level;
 }
 
-void VcdTracePortIo::RecordSample(std::uint8_t status) {
+void VcdTracePort::RecordSample(int level) {
     if (recording_) {
         lastUnit_ = (now_() - start_ + NanosecondsPerUnit / 2) / NanosecondsPerUnit;
-        Change(DataIn, bits_.ReturnLevel(status), lastUnit_);
+        Change(DataIn, level, lastUnit_);
     }
 }
 
-void VcdTracePortIo::Out(std::uint16_t address, std::uint8_t value) {
-    inner_.Out(address, value);
-    if (recording_ && address == dataPort_) {
+void VcdTracePort::Set(const OutputLines& lines, bool whole) {
+    inner_.Set(lines, whole);
+    if (recording_) {
         lastUnit_ = (now_() - start_ + NanosecondsPerUnit / 2) / NanosecondsPerUnit;
-        // Through the board's pin map, so the trace shows the lines whatever the wiring.
-        const PortBits& bits = bits_;
-        Change(DataOut, bits.High(value, bits.data) ? 1 : 0, lastUnit_);
-        Change(Clock, bits.High(value, bits.clock) ? 1 : 0, lastUnit_);
-        Change(SwitchA, bits.High(value, bits.vdd) ? 1 : 0, lastUnit_);
-        Change(SwitchB, bits.High(value, bits.vpp) ? 1 : 0, lastUnit_);
+        Change(DataOut, lines.data ? 1 : 0, lastUnit_);
+        Change(Clock, lines.clock ? 1 : 0, lastUnit_);
+        Change(SwitchA, lines.vdd ? 1 : 0, lastUnit_);
+        Change(SwitchB, lines.vpp ? 1 : 0, lastUnit_);
     }
 }
 
-void VcdTracePortIo::Start(Sink sink, std::uint16_t dataPort, const std::string& place,
-                           const PortBits& bits, const std::string& version) {
+void VcdTracePort::SuppliesOffIfHeld() noexcept {
+    inner_.SuppliesOffIfHeld();
+    try {
+        if (recording_) {
+            lastUnit_ = (now_() - start_ + NanosecondsPerUnit / 2) / NanosecondsPerUnit;
+            Change(SwitchA, 0, lastUnit_);
+            Change(SwitchB, 0, lastUnit_);
+        }
+    } catch (...) {
+        // A trace that cannot record the last resort is still finished by its caller.
+    }
+}
+
+void VcdTracePort::Start(Sink sink, const std::string& place, const std::string& version) {
     sink_ = std::move(sink);
-    dataPort_ = dataPort;
-    bits_ = bits;
     recording_ = true;
     failed_ = false;
     start_ = now_();
@@ -91,7 +103,7 @@ void VcdTracePortIo::Start(Sink sink, std::uint16_t dataPort, const std::string&
     Emit(header + "$end\n");
 }
 
-bool VcdTracePortIo::Finish() {
+bool VcdTracePort::Finish() {
     if (recording_) {
         // The end of the recording, so a viewer shows the last levels for as long as they lasted.
         if (lastUnit_ > stamped_) {
@@ -104,7 +116,7 @@ bool VcdTracePortIo::Finish() {
     return !failed_;
 }
 
-void VcdTracePortIo::Change(Signal signal, int level, std::int64_t unit) {
+void VcdTracePort::Change(Signal signal, int level, std::int64_t unit) {
     if (levels_[signal] == level) {
         return;
     }
@@ -125,14 +137,14 @@ void VcdTracePortIo::Change(Signal signal, int level, std::int64_t unit) {
     Emit(std::string{static_cast<char>('0' + level), Ids[signal], '\n'});
 }
 
-void VcdTracePortIo::Emit(const std::string& text) {
+void VcdTracePort::Emit(const std::string& text) {
     buffer_ += text;
     if (buffer_.size() >= BlockBytes) {
         FlushBlock();
     }
 }
 
-void VcdTracePortIo::FlushBlock() {
+void VcdTracePort::FlushBlock() {
     if (!buffer_.empty() && !sink_(buffer_.data(), buffer_.size())) {
         // Nothing more can be kept; the caller hears of it from Finish.
         failed_ = true;

@@ -1,10 +1,11 @@
 #pragma once
 
-// A recording of the board's lines for a logic-analyser viewer: a PortIo that passes every access
-// to the real one and, while recording, turns each write of the data register and each read of
-// the status register into the changes of a Value Change Dump (IEEE 1364), which GTKWave and
-// sigrok/PulseView open. The dump goes out as it is made, in blocks, so a run of any length costs
-// no memory and the timing on the wire changes by little more than the accesses themselves cost.
+// A recording of the board's lines for a logic-analyser viewer: a LinePort that passes every call
+// to the real one and, while recording, turns each setting of the outputs and each sample of the
+// returned line into the changes of a Value Change Dump (IEEE 1364), which GTKWave and
+// sigrok/PulseView open. It records lines, so it shows every kind of port the same way. The dump
+// goes out as it is made, in blocks, so a run of any length costs no memory and the timing on the
+// wire changes by little more than the accesses themselves cost.
 //
 // Times are in units of 100 ns: finer than that the host's clock does not honestly resolve, and a
 // viewer that makes one sample per unit would drown in them. A signal that changes twice within
@@ -21,31 +22,42 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
-#include "link/PinMap.h"
-#include "link/PortWrapper.h"
+#include "link/LinePort.h"
 
-class VcdTracePortIo final : public PortWrapper {
+class VcdTracePort final : public LinePort {
 public:
     // Takes a block of the dump; false when it could not be written.
     using Sink = std::function<bool(const char* bytes, std::size_t size)>;
 
-    VcdTracePortIo(PortIo& inner, std::function<std::int64_t()> nowNanoseconds);
+    VcdTracePort(LinePort& inner, std::function<std::int64_t()> nowNanoseconds);
 
-    std::uint8_t In(std::uint16_t address) override;
-    void Out(std::uint16_t address, std::uint8_t value) override;
     std::vector<PortInfo> Ports() override { return inner_.Ports(); }
-    PortStatus Status(std::uint16_t base) override { return inner_.Status(base); }
-    void ReleaseExcept(std::uint16_t keep) override { inner_.ReleaseExcept(keep); }
-    // A batching backend's samples are recorded when they are taken.
-    std::uint8_t TakeIn(std::uint64_t ticket) override;
+    PortStatus Status(std::uint16_t port) override { return inner_.Status(port); }
+    void ReleaseExcept(std::optional<std::uint16_t> keep) override { inner_.ReleaseExcept(keep); }
+    void Prepare(std::uint16_t port, const OutputLines& lines) override {
+        inner_.Prepare(port, lines);
+    }
+    bool Open(std::uint16_t port, OutputLines& lines) override { return inner_.Open(port, lines); }
+    void Set(const OutputLines& lines, bool whole) override;
+    // A sample is recorded when it is taken from the port: at once on a port that reads at once,
+    // with its batch on one that batches.
+    std::uint64_t QueueSample() override;
+    int TakeSample(std::uint64_t ticket) override;
+    bool Batches() const override { return inner_.Batches(); }
+    void QueueWait(std::int64_t nanoseconds) override { inner_.QueueWait(nanoseconds); }
+    void FrameEnd() override { inner_.FrameEnd(); }
+    void Flush() override { inner_.Flush(); }
+    std::optional<OutputLines> ReadBack() override { return inner_.ReadBack(); }
+    void SuppliesOffIfHeld() noexcept override;
+    std::string Facts() const override { return inner_.Facts(); }
 
-    // Starts a dump of the lines of the port whose data register is at dataPort, wired as `bits`
-    // say: the header now (naming the port as `place`, e.g. "LPT1 (0x378, /dev/parport0)" or
-    // "FT232R A6008xyz"), then the changes as they happen, times from now.
-    void Start(Sink sink, std::uint16_t dataPort, const std::string& place, const PortBits& bits,
-               const std::string& version);
+    // Starts a dump of the lines: the header now (naming the port as `place`, e.g. "LPT1 (0x378,
+    // /dev/parport0)" or "FT232R A6008xyz"), then the changes as they happen, times from now.
+    void Start(Sink sink, const std::string& place, const std::string& version);
     // Ends the dump with the time of the last access. False when the sink failed at any point;
     // recording stopped there.
     bool Finish();
@@ -57,16 +69,14 @@ private:
     enum Signal { DataOut, Clock, SwitchA, SwitchB, DataIn, SignalCount };
     void Change(Signal signal, int level, std::int64_t unit);
     void Emit(const std::string& text);
-    void RecordSample(std::uint8_t status);
+    void RecordSample(int level);
     void FlushBlock();
 
-    PortIo& inner_;
+    LinePort& inner_;
     std::function<std::int64_t()> now_;
     Sink sink_;
     bool recording_ = false;
     bool failed_ = false;
-    std::uint16_t dataPort_ = 0;
-    PortBits bits_;
     std::int64_t start_ = 0;
     std::int64_t lastUnit_ = 0;  // the last access's time
     std::int64_t stamped_ = -1;  // the last time written

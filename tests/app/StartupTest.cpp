@@ -85,10 +85,10 @@ TEST_F(StartupTest, DetectionShowsWhichPortTheBoardIsOn) {
 TEST_F(StartupTest, TheStatusLineNamesTheFtdiAdapterTheBoardIsOn) {
     const PinMap pins = DefaultPinMap(PortKind::Ftdi);
     FakeFtdi adapter(delays.clock(), pins);
-    FtdiPortIo io({}, pins, &adapter);
-    link.SetIo(io);
+    FtdiPort port({}, pins, delays.clock(), &adapter);
+    link.SetPort(port);
     link.SetPins(pins, PortKind::Ftdi);
-    link.ChoosePort(io.Ports().front());
+    link.ChoosePort(port.Ports().front());
     auto dialog = Start();
     EXPECT_EQ(dialog->DlgItemText(Ctl::ProgrammerStatus),
               QStringLiteral("PIC-Programmer on FT232R A6008xyz"));

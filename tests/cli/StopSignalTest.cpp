@@ -70,7 +70,7 @@ TEST_F(StopSignalTest, ASignalDuringDetectionEndsTheRunAfterTheProbeUnpowered) {
         long at;  // 0: once VDD is on
     } rows[] = {
         {{"detect"}, SIGTERM, 1},
-        {{"detect"}, SIGINT, 0},
+        {{"detect"}, SIGINT, 4},
         {{"-c", "12c508", "blank"}, SIGHUP, 0},
         {{"-c", "12c508", "blank"}, SIGTERM, 1},
         {{"-c", "12c508", "blank"}, SIGINT, 40},

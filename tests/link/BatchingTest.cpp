@@ -9,7 +9,6 @@
 #include "chip/ProgrammingAlgorithm.h"
 #include "link/ProgrammerLink.h"
 #include "link/ProgrammerPort.h"
-#include "link/VcdTrace.h"
 #include "sim/SimulatedBoard.h"
 #include "sim/SlowPort.h"
 #include "sim/VirtualDelays.h"
@@ -120,11 +119,10 @@ TEST_F(BatchingTest, TheWrappersPassTheBatchingCallsOn) {
     FaultyPort faulty(port, FaultyPort::Fault::None, -1);
     HookedPort hooked(port, -1, [] {});
     SlowPort slow(port, delays.clock(), 0);
-    VcdTracePortIo trace(port, [this] { return delays.clock().Now(); });
     const struct {
         const char* name;
         PortIo& wrapper;
-    } rows[] = {{"faulty", faulty}, {"hooked", hooked}, {"slow", slow}, {"trace", trace}};
+    } rows[] = {{"faulty", faulty}, {"hooked", hooked}, {"slow", slow}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         port.ClearRecords();

@@ -238,7 +238,7 @@ TEST_F(CardDetectionTest, AChosenPortThatCannotBeUsedLeavesEveryOtherPortAlone) 
         std::string why = "not a port";
         const std::optional<PortChoice> choice = ParsePortChoice(name);
         if (choice && choice->kind == PortChoice::Kind::Device) {
-            EXPECT_FALSE(ResolvePort(*choice, io, why));
+            EXPECT_FALSE(ResolvePort(*choice, link.Port(), why));
         }
         link.RefusePortChoice(std::string("--port ") + name + ": " + why);
         const BoardSearch search = FindBoard(link, 0xFFFF);

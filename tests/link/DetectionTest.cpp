@@ -92,14 +92,14 @@ INSTANTIATE_TEST_SUITE_P(
                  0x378}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DetectionTimingTest, PausesAreFiveTenTenTenPerProbedPort) {
+TEST(DetectionTimingTest, PausesAreFiveTenTenPerProbedPort) {
     FakePorts ports;
     ports.AddPort(0x378, FakePorts::Loopback);
     ports.AddPort(0x3BC, RuleFor(At::PortAckStuckHigh));
     ScopedVirtualDelays delays;
     ProgrammerLink link{ports, delays.clock()};
     DetectProgrammer(link, NotFound);
-    EXPECT_EQ(delays.clock().Pauses(), (std::vector<int>{5, 5, 10, 10, 10, 5, 10, 10}));
+    EXPECT_EQ(delays.clock().Pauses(), (std::vector<int>{5, 5, 10, 10, 5, 10}));
 }
 
 TEST(DetectionTimingTest, ReturnsTheCallersNotFoundValue) {

@@ -11,6 +11,9 @@
 
 namespace {
 
+// 0x0F on the parallel port's wiring: data and clock low, both supplies on.
+constexpr OutputLines BothOn{false, false, true, true};
+
 using Bytes = std::vector<std::uint8_t>;
 
 class LinesTest : public ::testing::Test {
@@ -90,8 +93,8 @@ TEST_F(LinesTest, SingleLinesAreReadModifyWritesOfOneBit) {
         {ReleaseDataLine, 0x0F, 0x0E},
         {ClockHigh, 0x0F, 0x0D},
         {ClockLow, 0x0D, 0x0F},
-        {[](ProgrammerLink& link) { ClearDataBit(link, 0x378); }, 0x03, 0x02},
-        {[](ProgrammerLink& link) { SetDataBit(link, 0x378); }, 0x02, 0x03},
+        {[](ProgrammerLink& link) { ClearDataBit(link); }, 0x03, 0x02},
+        {[](ProgrammerLink& link) { SetDataBit(link); }, 0x02, 0x03},
     };
     for (const auto& row : rows) {
         Start(row.before);
@@ -106,7 +109,7 @@ TEST_F(LinesTest, AChangeThatChangesNoLineIsNotSent) {
     Start(0x0F);
     SetDataLine(link, 0);
     ClockLow(link);
-    link.WriteData(0x0F);
+    link.SetLines(BothOn);
     EXPECT_TRUE(ports.Log().empty());
     ClockHighWithData(link, 1);
     ClockHighReleasingData(link);
@@ -125,8 +128,8 @@ TEST_F(LinesTest, AfterAPortFailureTheNextWriteIsSentEvenIfItMatchesTheShadow) {
     ports.Out(0x378, 0x00);  // what the port holds once it is back
     link.SetIo(ports);
     ports.ClearLog();
-    link.WriteData(0x0F);
-    link.WriteData(0x0F);
+    link.SetLines(BothOn);
+    link.SetLines(BothOn);
     EXPECT_EQ(ports.WritesTo(0x378), Bytes{0x0F}) << "sent once, then trusted again";
     HookedPort failingRead(ports, 1, [] { throw PortFailure("the port went away"); });
     link.SetIo(failingRead);

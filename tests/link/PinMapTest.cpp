@@ -63,10 +63,10 @@ TEST(PinMapTest, MapsAreParsedOverTheDefaultOrRefusedWithTheReason) {
         {PortKind::Gpio, "data=D0", nullptr, "a line offset"},
         {PortKind::Gpio, "data=-1", nullptr, "a line offset"},
         {PortKind::Gpio, "data=99999", nullptr, "a line offset"},
-        {PortKind::Ftdi, "return=~RI", "data=~D0,clock=~D1,vdd=D2,vpp=D3,return=~D7", ""},
+        {PortKind::Ftdi, "return=~DTR", "data=~D1,clock=~D3,vdd=D5,vpp=D6,return=~D4", ""},
         {PortKind::Ftdi, "data=txd,clock=DTR,vdd=d5,vpp=Cts,return=RXD",
          "data=D0,clock=D4,vdd=D5,vpp=D3,return=D1", ""},
-        {PortKind::Ftdi, "return=D0", nullptr, "data and return lines are both on pin D0"},
+        {PortKind::Ftdi, "return=D1", nullptr, "data and return lines are both on pin D1"},
         {PortKind::Ftdi, "return=Ack", nullptr, "a pin D0 to D7 (or TXD"},
         {PortKind::Ftdi, "vdd=D8", nullptr, "a pin D0 to D7"},
     };

@@ -1,25 +1,29 @@
 #include "link/VcdTrace.h"
 
+#include "link/RegisterPort.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
 
-// The data register at 0x378 written at chosen times (in ns), through the trace.
+// The lines of a parallel port's data register values set at chosen times (in ns), through the
+// trace.
 class VcdTraceTest : public ::testing::Test {
 protected:
     void Write(std::int64_t at, std::uint8_t value) {
         now = at;
-        trace.Out(0x378, value);
+        trace.Set(registers.LinesOf(value), false);
     }
     std::string Body() const { return dump.substr(dump.find("$end\n", dump.find("$dumpvars"))); }
 
     AbsentPortIo port;
+    RegisterPort registers{port};
     std::int64_t now = 5000;
-    VcdTracePortIo trace{port, [this] { return now; }};
+    VcdTracePort trace{registers, [this] { return now; }};
     std::string dump;
-    VcdTracePortIo::Sink keep = [this](const char* bytes, std::size_t size) {
+    VcdTracePort::Sink keep = [this](const char* bytes, std::size_t size) {
         dump.append(bytes, size);
         return true;
     };
@@ -28,8 +32,7 @@ protected:
 // Times are rounded to 100 ns units from the start; a second change of one signal within a unit
 // goes one unit on, and times only grow. Levels are at the chip: D0 and D1 are inverted.
 TEST_F(VcdTraceTest, ChangesAreStampedIn100NsUnits) {
-    trace.Start(keep, 0x378, "LPT1 (0x378)",
-                BitsOf(DefaultPinMap(PortKind::Parallel), PortKind::Parallel), "test");
+    trace.Start(keep, "LPT1 (0x378)", "test");
     Write(5000, 0x03);  // data and clock low
     Write(5049, 0x07);  // switch A on, still unit 0
     Write(5150, 0x06);  // data released: 151 ns rounds to 2
@@ -54,8 +57,7 @@ TEST_F(VcdTraceTest, AFailedWriteStopsTheRecording) {
             taken += size;
             return taken < 100'000;
         },
-        0x378, "LPT1 (0x378)", BitsOf(DefaultPinMap(PortKind::Parallel), PortKind::Parallel),
-        "test");
+        "LPT1 (0x378)", "test");
     for (int k = 0; k < 100'000; ++k) {
         Write(now + 1000, static_cast<std::uint8_t>(k & 0x0F));
     }
