@@ -27,6 +27,7 @@
 #include "chip/AgreedRead.h"
 #include "chip/Interruption.h"
 #include "link/PortIo.h"
+#include "link/ProgrammerPort.h"
 
 namespace {
 
@@ -223,6 +224,7 @@ auto CProgrammerDlg::Notified(Handler handler, bool chipCommand) {
             ~Running() { flag = false; }
         } running{operationRunning_};
         operationRunning_ = chipCommand;
+        const std::int64_t pulsesBefore = board_.ProgrammingPulses();
         try {
             (this->*handler)();
         } catch (const OperationInterrupted&) {
@@ -231,6 +233,8 @@ auto CProgrammerDlg::Notified(Handler handler, bool chipCommand) {
             return;
         } catch (const InconsistentReads&) {
             ReportInconsistentChip();
+        } catch (const SupplyGapMissed& late) {
+            ReportBusyMachine(late.what(), board_.ProgrammingPulses() > pulsesBefore);
         } catch (const PortFailure& failure) {
             ReportPortFailure(failure.what());
         }

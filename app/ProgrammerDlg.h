@@ -224,6 +224,9 @@ private:
     // Three reads of the chip gave three answers, the board answering: the chip's fault, not the
     // board's, which stays found.
     void ReportInconsistentChip();
+    // The 12-bit power-up could not be timed, even after a few tries: the machine's fault, not the
+    // board's, which stays found; `changed` says whether the run had begun to program the chip.
+    void ReportBusyMachine(const std::string& why, bool changed);
 
     ProgrammerLink& board_;
     Desktop& desktop_;

@@ -85,6 +85,20 @@ void CProgrammerDlg::ReportPortFailure(const std::string& why) {
                   Desktop::Icon::Stop);
 }
 
+void CProgrammerDlg::ReportBusyMachine(const std::string& why, bool changed) {
+    SetDlgItemText(Ctl::StatusLine, QStringLiteral(" "));
+    SetBarPosition(ProgressBar, -1);
+    std::fprintf(stderr, "chipsmith: %s\n", why.c_str());
+    desktop_.Tell(QStringLiteral("The programmer's supplies could not be switched 9 ms apart, five "
+                                 "times in a row (%1): this computer was too busy. The supplies "
+                                 "are switched off and the programmer answers; %2")
+                      .arg(QString::fromStdString(why),
+                           changed ? QStringLiteral("the chip is partly programmed.")
+                                   : QStringLiteral("the chip was not changed. Close other "
+                                                    "programs and try again.")),
+                  Desktop::Icon::Stop);
+}
+
 void CProgrammerDlg::ReportInconsistentChip() {
     SetDlgItemText(Ctl::StatusLine, QStringLiteral("PIC reads inconsistent !"));
     SetBarPosition(ProgressBar, -1);

@@ -7,6 +7,10 @@
 
 namespace {
 
+// A 12-bit power-up the host was too slow for (preempted between the supplies) is tried this
+// often, the supply left off this long between tries.
+constexpr int PowerUpAttempts = 5;
+constexpr int PowerUpRetryMilliseconds = 20;
 // A line needs a moment to follow the register through the cable.
 constexpr std::int64_t LineSettleNs = 1'000;
 
@@ -38,9 +42,21 @@ void CheckLoopback(ProgrammerLink& board) {
 }
 
 void PowerUpChecked(ProgrammerLink& board, const ChipFamily& family) {
-    // The family's own sequence, each supply switch read back before the next may follow.
-    family.EnterProgramMode(
-        board, [&board](const OutputLines& written) { ExpectOutputs(board, written); });
+    for (int attempt = 1;; ++attempt) {
+        try {
+            // The family's own sequence, each supply switch read back before the next may follow.
+            family.EnterProgramMode(
+                board, [&board](const OutputLines& written) { ExpectOutputs(board, written); });
+            return;
+        } catch (const SupplyGapMissed&) {
+            // The programming voltage never came, so the chip only saw its supply come and go,
+            // as at any power-up: let it go down, and try again.
+            if (attempt == PowerUpAttempts) {
+                throw;
+            }
+            board.Pause(PowerUpRetryMilliseconds);
+        }
+    }
 }
 
 void PowerDownChecked(ProgrammerLink& board) {

@@ -12,7 +12,8 @@ struct ChipFamily;
 // Leaves the line driven low, as the frames and the power-up want it.
 void CheckLoopback(ProgrammerLink& board);
 
-// Powers the chip up the family's way (the link's sequence, which times the 12-bit gap), reading
+// Powers the chip up the family's way (the link's sequence, which times the 12-bit gap; one the
+// host was too slow for is tried again a few times before SupplyGapMissed is let through), reading
 // the outputs back from the device after each supply switch where it can (a parallel port's data
 // register, a GPIO chip's output lines, an FTDI adapter's pin sample). Throws PortFailure (the
 // caller powers down) when either fails; a supply the port did not switch is never followed by the

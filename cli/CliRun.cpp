@@ -17,11 +17,13 @@
 #include "cli/OutputFile.h"
 #include "cli/ProductionOptions.h"
 #include "cli/ProductionRun.h"
+#include "cli/ResultTexts.h"
 #include "cli/RunChecks.h"
 #include "cli/StdinHexFile.h"
 #include "cli/StopHandlers.h"
 #include "cli/TerminalProgress.h"
 #include "link/PortIo.h"
+#include "link/ProgrammerPort.h"
 
 namespace {
 
@@ -151,15 +153,17 @@ ChipOutcome CliRun::RunOnce(ProgrammerLink& board, const LoadedImage& file) {
         {Command::Auto, AutoCommand},     {Command::Config, ConfigCommand},
         {Command::Osccal, OsccalCommand},
     };
+    // Whether the chip was changed: by the pulses begun, not by the step the command reached.
+    const std::int64_t pulsesBefore = board.ProgrammingPulses();
     programmingStarted_ = false;
     for (const auto& row : table) {
         if (row.command == options_.command) {
             try {
                 ChipOutcome outcome = row.run(context);
-                programmingStarted_ = context.programmingStarted;
+                programmingStarted_ = board.ProgrammingPulses() > pulsesBefore;
                 return outcome;
             } catch (...) {
-                programmingStarted_ = context.programmingStarted;
+                programmingStarted_ = board.ProgrammingPulses() > pulsesBefore;
                 throw;
             }
         }
@@ -275,6 +279,13 @@ int CliRun::RunChips(BoardConnection& board) {
             outcome.passed = false;
             outcome.summary = std::string("failed: ") + inconsistent.what() +
                               (programmingStarted_ ? "; the chip has been programmed" : "");
+        } catch (const SupplyGapMissed& late) {
+            // Neither the board nor the chip: the bracket has switched the supplies off already.
+            Error(BusyMachineText(late.what(), programmingStarted_));
+            LogChip(board, ticket,
+                    std::string("too busy to time the power-up (") + late.what() + ")",
+                    std::nullopt);
+            return Finish(board, ExitStatus::NoBoard);
         } catch (const PortFailure& failure) {
             // The board, not the chip: the bracket has switched the supplies off already.
             Error(std::string("the programmer stopped answering (") + failure.what() +

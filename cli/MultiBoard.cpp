@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "chip/AgreedRead.h"
 #include "chip/ChipSession.h"
 #include "chip/Interruption.h"
 #include "cli/BatchPrompt.h"
@@ -15,12 +16,14 @@
 #include "cli/ExitStatus.h"
 #include "cli/ProductionOptions.h"
 #include "cli/ProductionRun.h"
+#include "cli/ResultTexts.h"
 #include "cli/RunChecks.h"
 #include "cli/StdinHexFile.h"
 #include "cli/StopHandlers.h"
 #include "cli/TerminalProgress.h"
 #include "image/Checksum.h"
 #include "link/PortIo.h"
+#include "link/ProgrammerPort.h"
 #include "link/SharedCoreDelays.h"
 
 namespace {
@@ -253,6 +256,11 @@ void BoardsRun::RunChip(Board& board, int number) {
         std::nullopt};
     ChipOutcome outcome;
     std::string result;
+    // Whether the chip was changed: by the pulses begun, not by the step the command reached.
+    const std::int64_t pulsesBefore = connection.Link().ProgrammingPulses();
+    const auto changed = [&connection, pulsesBefore] {
+        return connection.Link().ProgrammingPulses() > pulsesBefore;
+    };
     try {
         outcome = RunChipCommand(options_.command, context);
         result = LogResult(outcome);
@@ -270,14 +278,26 @@ void BoardsRun::RunChip(Board& board, int number) {
         }
     } catch (const OperationInterrupted& interrupted) {
         result = "interrupted at word " + HexWord(interrupted.Address());
-        board.err << result << (context.programmingStarted ? ": the chip is partly programmed" : "")
-                  << '\n';
+        board.err << result << (changed() ? ": the chip is partly programmed" : "") << '\n';
         board.status = ExitStatus::Interrupted;
+    } catch (const InconsistentReads& inconsistent) {
+        // The chip, not the board: the board's checks held around every read.
+        result = std::string("failed: ") + inconsistent.what();
+        board.out << result << (changed() ? "; the chip has been programmed" : "") << '\n';
+        board.status = ExitStatus::ChipFailed;
+        ++board.failed;
+    } catch (const SupplyGapMissed& late) {
+        // This chip's run only: the board is fine, and the next round may find the machine less
+        // busy.
+        result = std::string("too busy to time the power-up (") + late.what() + ")";
+        board.err << BusyMachineText(late.what(), changed()) << '\n';
+        board.status = ExitStatus::NoBoard;
+        ++board.failed;
     } catch (const PortFailure& failure) {
         // This board only: its bracket has switched its supplies off; the others go on.
         result = std::string("the programmer stopped answering (") + failure.what() + ")";
         board.err << result << "; its supplies are switched off"
-                  << (context.programmingStarted ? ", and the chip is partly programmed" : "")
+                  << (changed() ? ", and the chip is partly programmed" : "")
                   << "; this board is left out from now on\n";
         board.status = ExitStatus::NoBoard;
         board.active = false;

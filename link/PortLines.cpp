@@ -9,6 +9,7 @@
 // sends what a batching backend holds, so the board is never left powered by a queue.
 
 #include "link/ProgrammerPort.h"
+#include "link/UrgentSection.h"
 
 namespace {
 
@@ -30,6 +31,8 @@ OutputLines PoweredLines(bool vdd, bool vpp) {
 }  // namespace
 
 void EnterProgramMode12Bit(ProgrammerLink& board, const SupplySwitched& switched) {
+    // The timed part on a fresh time slice, ahead of ordinary threads where the system allows.
+    const UrgentSection urgent;
     const OutputLines firstOn = PoweredLines(true, false);
     const std::int64_t start = board.Now();
     board.SetLines(firstOn, true);

@@ -130,6 +130,11 @@ public:
     // The end of a frame: a batching backend may split its transfer here.
     void FrameEnd();
 
+    // The programming pulses begun on this board so far (BeginProgramming commands sent): a front
+    // end tells by them whether a run that failed had changed the chip.
+    void CountProgrammingPulse() { ++programmingPulses_; }
+    std::int64_t ProgrammingPulses() const { return programmingPulses_; }
+
     // The waits, on the board's clock. Pause and BusyWait first send what a batching backend
     // holds, so that what they time has started on the wire; but a busy-wait of a millisecond or
     // less (a programming pulse of the adaptive algorithm) goes into its batch, where the
@@ -171,4 +176,5 @@ private:
     bool lastWriteTimed_ = true;
     std::int64_t shortestWriteNs_ = 0;
     int timedWrites_ = 0;
+    std::int64_t programmingPulses_ = 0;
 };

@@ -52,6 +52,10 @@ void SendBits(ProgrammerLink& board, unsigned bits, int count) {
 }  // namespace
 
 void SendCommand(ProgrammerLink& board, std::uint16_t code) {
+    if ((code & 0x3Fu) == BeginProgramming) {
+        // From here the chip may hold what it did not before.
+        board.CountProgrammingPulse();
+    }
     SendBits(board, code & 0x3Fu, 6);
 }
 

@@ -5,6 +5,7 @@
 
 #include "cli/ExitStatus.h"
 #include "sim/SimulatedBoard.h"
+#include "sim/SlowPort.h"
 #include "tests/cli/CliFixture.h"
 #include "tests/support/FaultyPort.h"
 
@@ -24,6 +25,24 @@ public:
 private:
     SimulatedBoard board_;
     FaultyPort port_;
+};
+
+// The machine's one port: the simulated board on LPT1, every access taking 4 ms.
+class SlowBoard final : public PortIo {
+public:
+    SlowBoard(std::function<std::int64_t()> now, const SimulatedChip& chip, VirtualDelays& clock,
+              int& entries)
+        : board_(std::move(now)), port_(board_, clock, 4'000'000), entries_(entries) {
+        board_.Insert(chip);
+    }
+    ~SlowBoard() override { entries_ = board_.Chip()->ProgramModeEntries(); }
+    std::uint8_t In(std::uint16_t address) override { return port_.In(address); }
+    void Out(std::uint16_t address, std::uint8_t value) override { port_.Out(address, value); }
+
+private:
+    SimulatedBoard board_;
+    SlowPort port_;
+    int& entries_;  // the chip's entries into programming mode, once the board is gone
 };
 
 class CliBoardFaultTest : public CliFixture {
@@ -123,6 +142,22 @@ TEST_F(CliBoardFaultTest, AChipThatReadsDifferentlyEachTimeIsTheChipsFault) {
             << said;
         EXPECT_EQ(said.find("stopped answering"), std::string::npos) << said;
     }
+}
+
+// A machine too slow to switch a 12-bit chip's supplies 9 ms apart (here every port access takes
+// 4 ms): after a few tries the run ends, unpowered, saying what is true: not that the programmer
+// stopped answering, and not that the chip was programmed.
+TEST_F(CliBoardFaultTest, APowerUpThatCannotBeTimedIsNeitherTheBoardsFaultNorTheChips) {
+    int entries = -1;
+    machine = [this, &entries]() -> std::unique_ptr<PortIo> {
+        return std::make_unique<SlowBoard>([this] { return Now(); }, chip, delays.clock(), entries);
+    };
+    const Run run = Cli({"-c", "12c508", "auto", Data("blink508.hex").c_str()});
+    EXPECT_EQ(run.status, ExitStatus::NoBoard);
+    EXPECT_NE(run.err.find("could not be switched 9 ms apart"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("the chip was not changed"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("stopped answering"), std::string::npos) << run.err;
+    EXPECT_EQ(entries, 0);
 }
 
 }  // namespace
