@@ -41,13 +41,8 @@ TEST(BoardPortSettingTest, OnlyAnAdapterNamedIsRemembered) {
     EXPECT_EQ(LoadAlgorithm(path), Algorithm::Fast) << "one file, each choice its own key";
 }
 
-// --port holds for its run; without it, the remembered port, whose kind --pins is read for.
-TEST(BoardPortSettingTest, TheCommandLineWinsAndPinsFollowTheStartingPort) {
-    EXPECT_EQ(StartingPort({}, {}), QString());
-    EXPECT_EQ(StartingPort({}, QStringLiteral("ftdi:A1")), QStringLiteral("ftdi:A1"));
-    EXPECT_EQ(StartingPort(QStringLiteral("lpt1"), QStringLiteral("ftdi:A1")),
-              QStringLiteral("lpt1"));
-
+// Without --port, --pins is read for the kind of the remembered port.
+TEST(BoardPortSettingTest, PinsAreReadForThePortTheBoardStartsOn) {
     const QStringList ftdiPins = {"chipsmith", "--pins", "return=~D7"};
     EXPECT_EQ(ParseWindowCommandLine(ftdiPins, {}, true).exitNow, 2) << "D7 on a parallel port";
     const WindowCommandLine onAdapter =
