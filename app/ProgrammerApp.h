@@ -6,10 +6,7 @@
 #include "link/PinMap.h"
 
 class CProgrammerDlg;
-class Delays;
-class LinePort;
 class PortIo;
-class ProgrammerLink;
 
 // The application object: builds the main dialog over the port, runs it and ends.
 class CProgrammerApp {
@@ -21,7 +18,14 @@ public:
     int RunMainDialog();
     // The port given with --port (/dev/parportN, lptN or an I/O base): only it is probed.
     void SetChosenPort(const QString& port) { chosenPort_ = port; }
-    // Where the board's lines are on that port (--pins, or the port kind's default).
+    // The window menu offers the board's port (the parallel ports or an FTDI adapter), and
+    // remembers the choice at `path`; `remembered`, read from there, is where the board is looked
+    // for when no --port is given. Not offered unless called (chipsmith-sim's board is simulated).
+    void OfferPortChoice(const QString& path, const QString& remembered) {
+        portPath_ = path;
+        remembered_ = remembered;
+    }
+    // Where the board's lines are on the port it starts on (--pins, or that port kind's default).
     void SetPins(const PinMap& pins) { pins_ = pins; }
     // --fast: the adaptive algorithm for this run, whatever the window menu last chose.
     void SetFast(bool fast) { fast_ = fast; }
@@ -29,19 +33,18 @@ public:
 protected:
     // The ports the board is looked for on: the real parallel ports through ppdev.
     virtual PortIo& Port();
-    // The GPIO chip or the FTDI adapter --port names, instead; none when it names neither.
-    std::unique_ptr<LinePort> NamedLinePort(Delays& clock) const;
     const PinMap& Pins() const { return pins_; }
     // Called when the dialog exists and before it runs.
     virtual void DialogCreated(CProgrammerDlg& dialog);
 
 private:
-    // Resolves --port against the backend; false, with a message on standard error, when the
-    // port named is not one the machine has.
-    bool ApplyChosenPort(ProgrammerLink& board);
+    // The port the board starts on: --port's, else the one remembered.
+    QString StartingPort() const;
 
     std::unique_ptr<PortIo> port_;
     QString chosenPort_;
+    QString portPath_;
+    QString remembered_;
     PinMap pins_ = DefaultPinMap(PortKind::Parallel);
     bool fast_ = false;
 };

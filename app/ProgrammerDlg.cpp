@@ -90,6 +90,7 @@ CProgrammerDlg::CProgrammerDlg(ProgrammerLink& board, Desktop& desktop, const QS
     windowMenu_->addAction(QStringLiteral("Close"), this, [this] { OnSysCommand(SC_CLOSE); });
     windowMenu_->addAction(QStringLiteral("Search for the programmer again"), this,
                            [this] { OnSearchProgrammer(); });
+    AddPortMenu();
     AddAlgorithmMenuItem();
     auto* menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
     connect(menuKey, &QShortcut::activated, this,

@@ -19,9 +19,11 @@
 #include "image/IntelHex.h"
 
 struct ChipInfo;
+class BoardPorts;
 class PressedLook;
 class QCheckBox;
 class QAction;
+class QActionGroup;
 class QComboBox;
 class QLineEdit;
 class QListWidget;
@@ -97,6 +99,14 @@ public:
     Algorithm ProgrammingAlgorithm() const { return algorithm_; }
     // Where a choice made in the window menu is saved (AlgorithmSetting.h); empty: nowhere.
     void RememberAlgorithmAt(const QString& path) { algorithmPath_ = path; }
+    // The window-menu submenu that moves the board to another port: the parallel ports (searched)
+    // or an FTDI adapter attached, listed when the submenu opens without touching any. Hidden
+    // until offered (chipsmith-sim's board is simulated); a choice is remembered at `path`
+    // (BoardPortSetting.h; empty: nowhere).
+    void OfferBoardPorts(BoardPorts* ports, const QString& path);
+    // Moves the board to `port` (BoardPorts::Use), looks for it there and remembers the choice.
+    void OnBoardPort(const QString& port);
+    QMenu* PortMenu() const { return portMenu_; }
     // A window-menu command: the about item opens the about box, the rest are the window's own.
     void OnSysCommand(int command);
     // The window menu as it stands (Minimize, Close, and what OnInitDialog appended).
@@ -170,6 +180,9 @@ private:
     void ConnectHandlers();
     void ShowWindowMenu(const QPoint& globalPosition);
     void AddAlgorithmMenuItem();
+    void AddPortMenu();
+    // The port submenu as the machine stands when it opens.
+    void FillPortMenu();
     // What the status line adds to a result of programming with this algorithm.
     static QString AlgorithmNote(Algorithm algorithm);
     // Reads the first bytes of a data file into HexText; reports a failure and returns false.
@@ -242,6 +255,10 @@ private:
     Algorithm algorithm_ = Algorithm::Classic;
     QString algorithmPath_;
     QAction* adaptiveAction_ = nullptr;
+    BoardPorts* boardPorts_ = nullptr;
+    QString portPath_;
+    QMenu* portMenu_ = nullptr;
+    QActionGroup* portGroup_ = nullptr;
     // The algorithm of the last Programm that ran, for Automatic's last line; empty when none ran.
     std::optional<Algorithm> programmedWith_;
     // What the last Compare found, for Automatic's report of the configuration word.

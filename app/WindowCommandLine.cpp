@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <cstdio>
 
+#include "app/BoardPortSetting.h"
 #include "link/PortChoice.h"
 
 namespace {
@@ -14,7 +15,7 @@ constexpr int UsageStatus = 2;
 }  // namespace
 
 WindowCommandLine ParseWindowCommandLine(const QStringList& arguments, const QString& description,
-                                         bool withPort) {
+                                         bool withPort, const QString& remembered) {
     QCommandLineParser parser;
     parser.setApplicationDescription(description);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
@@ -25,11 +26,11 @@ WindowCommandLine ParseWindowCommandLine(const QStringList& arguments, const QSt
         {QStringLiteral("p"), QStringLiteral("port")},
         QStringLiteral("Use only this port: /dev/parportN, lpt1, lpt2, lpt3, an I/O base like "
                        "0x378, a GPIO chip like gpio:/dev/gpiochip0, or an FTDI USB adapter: "
-                       "ftdi, ftdi:SERIAL or ftdi:VID:PID (default: look for the "
-                       "board on LPT2, LPT1, LPT3, then on every other parallel port, then on the "
-                       "FTDI adapters attached; GPIO chips only when named). A port that cannot be "
-                       "used is reported, and no other "
-                       "is touched."),
+                       "ftdi, ftdi:SERIAL or ftdi:VID:PID (default: the adapter last chosen in "
+                       "the window menu, else look for the board on LPT2, LPT1, LPT3, then on "
+                       "every other parallel port; GPIO chips and other adapters only when "
+                       "named). A port that cannot be used is reported, and no other is "
+                       "touched."),
         QStringLiteral("port"));
     const QCommandLineOption pins(
         QStringLiteral("pins"),
@@ -71,7 +72,8 @@ WindowCommandLine ParseWindowCommandLine(const QStringList& arguments, const QSt
     } else {
         parsed.port = withPort ? parser.value(port) : QString();
         parsed.fast = parser.isSet(fast);
-        const std::optional<PortChoice> choice = ParsePortChoice(parsed.port.toStdString());
+        const std::optional<PortChoice> choice =
+            ParsePortChoice(StartingPort(parsed.port, remembered).toStdString());
         const PortKind kind = choice ? PinsOf(*choice) : PortKind::Parallel;
         parsed.pins = DefaultPinMap(kind);
         std::string why;

@@ -21,8 +21,10 @@ struct WindowCommandLine {
 };
 
 // arguments[0] is the program; withPort: --port exists (chipsmith, not chipsmith-sim).
+// `remembered`: the port the window menu chose before, where the board is looked for without
+// --port, so --pins is read for its kind of port.
 WindowCommandLine ParseWindowCommandLine(const QStringList& arguments, const QString& description,
-                                         bool withPort);
+                                         bool withPort, const QString& remembered = QString());
 
 // Prints what the parse says and returns the status to end with, or nothing to go on.
 std::optional<int> ReportWindowCommandLine(const WindowCommandLine& parsed);

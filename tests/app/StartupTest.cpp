@@ -163,13 +163,15 @@ TEST_F(StartupTest, AFileLongerThanThirteenThousandBytesIsReadToThatLength) {
 TEST_F(StartupTest, TheWindowMenuEndsWithASeparatorAndTheAboutItem) {
     auto dialog = Start();
     const QList<QAction*> actions = dialog->WindowMenu()->actions();
-    ASSERT_EQ(actions.size(), 6);
+    ASSERT_EQ(actions.size(), 7);
     EXPECT_EQ(actions[0]->text(), QStringLiteral("Minimize"));
     EXPECT_EQ(actions[1]->text(), QStringLiteral("Close"));
     EXPECT_EQ(actions[2]->text(), QStringLiteral("Search for the programmer again"));
-    EXPECT_EQ(actions[3]->text(), QStringLiteral("Fast programming (adaptive algorithm)"));
-    EXPECT_TRUE(actions[4]->isSeparator());
-    EXPECT_EQ(actions[5]->text(), QStringLiteral("Info about Chipsmith..."));
+    EXPECT_EQ(actions[3]->text(), QStringLiteral("Programmer port"));
+    EXPECT_FALSE(actions[3]->isVisible()) << "offered only over a real board";
+    EXPECT_EQ(actions[4]->text(), QStringLiteral("Fast programming (adaptive algorithm)"));
+    EXPECT_TRUE(actions[5]->isSeparator());
+    EXPECT_EQ(actions[6]->text(), QStringLiteral("Info about Chipsmith..."));
 }
 
 TEST_F(StartupTest, ABoardOnACardIsFoundAndNamedByItsParport) {
