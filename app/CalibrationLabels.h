@@ -13,4 +13,6 @@ inline const QString NoneInEpromOnCheck = QStringLiteral(" No Oscillator Calibra
 inline const QString NoneInEpromOnRead = QStringLiteral(" No Oscillator Calibration in EPROM.");
 inline const QString NoneInFile = QStringLiteral("No Oscillator Calibration in File !");
 inline const QString NoneInFileOnChoice = QStringLiteral(" No Oscillator Calibration in File.");
+// A code-protected chip reads zeros where its calibration instruction is.
+inline const QString Unreadable = QStringLiteral("Oscillator Calibration not readable !");
 }  // namespace CalibrationLabels

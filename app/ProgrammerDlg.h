@@ -208,6 +208,9 @@ private:
     // Automatic's read-out of the configuration word: the image and the panel keep the file's
     // word; a chip whose word differs is reported.
     void CheckConfigWordOnChip();
+    // A word read from the calibration slot that tells no value (a code-protected chip's zeros):
+    // says so in the label and returns true; false, and nothing shown, for any other.
+    bool ShowUnreadableCalibration(std::uint16_t word);
     void ShowCalibration(int value, const QString& labelWithValue, const QString& labelWithout,
                          const QString& textWithout);
     // The common shape of Erased ?, Compare and Osc.Cal.: the guards, the wait cursor, then the

@@ -57,6 +57,16 @@ const ChipInfo* CProgrammerDlg::SelectedChip(Desktop::Icon icon) {
     return chip;
 }
 
+bool CProgrammerDlg::ShowUnreadableCalibration(std::uint16_t word) {
+    if (TellsCalibration(ChipType, word)) {
+        return false;
+    }
+    SetDlgItemText(Ctl::CalibrationLabel, CalibrationLabels::Unreadable);
+    CalibrationText = QStringLiteral(" ");
+    UpdateData(false);
+    return true;
+}
+
 void CProgrammerDlg::ShowCalibration(int value, const QString& labelWithValue,
                                      const QString& labelWithout, const QString& textWithout) {
     if (value == 0xFF) {
@@ -110,9 +120,13 @@ void CProgrammerDlg::ReadChip(const ChipInfo& chip) {
     CalibrationWord = config;
     ReadConfigWord();
 
-    const int calibration = static_cast<int>(FileImage[static_cast<std::size_t>(n - 1)] & 0xFF);
-    ShowCalibration(calibration, CalibrationLabels::Value, CalibrationLabels::NoneInEpromOnRead,
-                    QStringLiteral(" "));
+    const auto calibrationWord =
+        static_cast<std::uint16_t>(FileImage[static_cast<std::size_t>(n - 1)]);
+    const int calibration = calibrationWord & 0xFF;
+    if (!ShowUnreadableCalibration(calibrationWord)) {
+        ShowCalibration(calibration, CalibrationLabels::Value, CalibrationLabels::NoneInEpromOnRead,
+                        QStringLiteral(" "));
+    }
     KeepChipCalibration = calibration == 0xFF;
 
     // From the highest usable address down, as after a load, so a chip programmed up to its last
@@ -151,8 +165,10 @@ void CProgrammerDlg::BlankCheck(int n) {
     } else {
         SetDlgItemText(Ctl::StatusLine, QStringLiteral("PIC is empty ."));
     }
-    ShowCalibration(result.calibrationWord & 0xFF, CalibrationLabels::ValueInEprom,
-                    CalibrationLabels::NoneInEpromOnCheck, QStringLiteral(" "));
+    if (!ShowUnreadableCalibration(result.calibrationWord)) {
+        ShowCalibration(result.calibrationWord & 0xFF, CalibrationLabels::ValueInEprom,
+                        CalibrationLabels::NoneInEpromOnCheck, QStringLiteral(" "));
+    }
     SetBarPosition(ProgressBar, -1);
 }
 

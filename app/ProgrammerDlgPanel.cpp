@@ -63,9 +63,14 @@ void CProgrammerDlg::ReadOscCalibration(int count) {
     const std::uint16_t word =
         ReadCalibrationFromChip(board_, FamilyOf(ChipType), count, ProgressBarUpdater());
     const int value = word & 0xFF;
-    ShowCalibration(value, CalibrationLabels::ValueInEprom, CalibrationLabels::NoneInEprom,
-                    QStringLiteral("  "));
-    KeepChipCalibration = value != 0xFF;
+    if (ShowUnreadableCalibration(word)) {
+        // Nothing to keep: the value the chip holds cannot be known.
+        KeepChipCalibration = false;
+    } else {
+        ShowCalibration(value, CalibrationLabels::ValueInEprom, CalibrationLabels::NoneInEprom,
+                        QStringLiteral("  "));
+        KeepChipCalibration = value != 0xFF;
+    }
     SetBarPosition(ProgressBar, -1);
 }
 

@@ -35,6 +35,16 @@ std::string CalibrationValueText(int value) {
     return text;
 }
 
+bool TellsCalibration(int chipType, std::uint16_t word) {
+    const ChipInfo* chip = FindChip(chipType);
+    const auto instruction = CalibrationInstruction(chipType, word & 0xFF);
+    if (chip == nullptr || !instruction) {
+        return true;
+    }
+    const std::uint16_t mask = chip->family.wordMask;
+    return (word & mask) == mask || (word & mask) == (instruction->word & mask);
+}
+
 std::optional<CalibrationSlot> CalibrationInstruction(int chipType, int value) {
     const ChipInfo* chip = FindChip(chipType);
     if (chip == nullptr) {

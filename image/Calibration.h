@@ -22,3 +22,8 @@ struct CalibrationSlot {
 
 // Where the instruction for `value` goes and what it is, for ChipType 1..4; none for no chip.
 std::optional<CalibrationSlot> CalibrationInstruction(int chipType, int value);
+
+// Whether a word read from a chip's calibration slot tells its calibration value: the calibration
+// instruction, or a blank word (no value). A code-protected chip reads zeros there, which is no
+// calibration value of 0. Any word counts for no chip.
+bool TellsCalibration(int chipType, std::uint16_t word);

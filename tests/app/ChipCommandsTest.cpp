@@ -488,3 +488,30 @@ TEST_F(ChipCommandsTest, AStopDuringProgrammPowersDownAndClosesTheWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+// A code-protected chip reads zeros where its calibration instruction is: every button that shows
+// the chip's calibration says it cannot be read, rather than a value of 0, and Osc.Cal keeps none.
+TEST_F(ChipCommandsTest, AProtectedChipsCalibrationIsNotReadableRatherThanZero) {
+    for (int chipType : {1, 4}) {
+        SCOPED_TRACE(chipType);
+        SimulatedChip chip = SimulatedChip::Factory(chipType, 0x5A);
+        chip.SetConfigWord(0);  // every protection bit programmed
+        StartWith(chip);
+        SelectChip(chipType);
+        using Handler = void (CProgrammerDlg::*)();
+        for (Handler handler : {&CProgrammerDlg::OnOscCal, &CProgrammerDlg::OnErased}) {
+            dialog->CalibrationText = QStringLiteral("7");
+            (dialog.get()->*handler)();
+            EXPECT_EQ(dialog->DlgItemText(Ctl::CalibrationLabel),
+                      QStringLiteral("Oscillator Calibration not readable !"));
+            EXPECT_EQ(dialog->CalibrationText.trimmed(), QString());
+        }
+        dialog->OnOscCal();
+        EXPECT_FALSE(dialog->KeepChipCalibration);
+        ExpectBoardDownAndClean();
+    }
+}
+
+}  // namespace

@@ -60,4 +60,21 @@ TEST(CalibrationTest, EachChipGetsItsOwnInstructionAtItsLastWord) {
     EXPECT_FALSE(CalibrationInstruction(0, 0x8C));
 }
 
+// What a calibration slot read from a chip tells: the instruction (its value), a blank word (none),
+// or neither (a protected chip's zeros).
+TEST(CalibrationTest, OnlyTheInstructionOrABlankWordTellsTheCalibration) {
+    const struct {
+        int chipType;
+        std::uint16_t word;
+        bool tells;
+    } rows[] = {{1, 0xFC5A, true},  {1, 0x0C5A, true},  {1, 0xFFFF, true},
+                {1, 0xF000, false}, {1, 0xF85A, false}, {4, 0xF45A, true},
+                {4, 0xFFFF, true},  {4, 0xC000, false}, {4, 0xC000 | 0x0C5A, false},
+                {0, 0x0000, true}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(TellsCalibration(row.chipType, row.word), row.tells)
+            << row.chipType << " " << std::hex << row.word;
+    }
+}
+
 }  // namespace
