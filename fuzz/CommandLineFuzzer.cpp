@@ -11,6 +11,7 @@
 // adapter is attached.
 
 #include <unistd.h>
+#include <cerrno>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,13 +27,23 @@
 #include "cli/CliEnvironment.h"
 #include "cli/CliRun.h"
 #include "fuzz/FuzzCheck.h"
-#include "link/FtdiPortIo.h"
+#include "link/FtdiPort.h"
+#include "link/GpioPort.h"
 #include "link/PortIo.h"
 #include "sim/SimulatedChip.h"
 #include "sim/VirtualDelays.h"
 #include "simulator/SocketFile.h"
 
 namespace {
+
+// libgpiod on a machine without GPIO chips: none opens, and no line is touched.
+class NoGpioChip final : public GpiodCalls {
+public:
+    gpiod_chip* OpenChip(const std::string&) override {
+        errno = ENOENT;
+        return nullptr;
+    }
+};
 
 // libftdi1 with no adapter attached: the search finds none, and none opens.
 class NoFtdiAdapters final : public FtdiCalls {
@@ -53,6 +64,8 @@ public:
     int Purge(ftdi_context*) override { return -1; }
     int Write(ftdi_context*, const std::uint8_t*, int) override { return -1; }
     int Read(ftdi_context*, std::uint8_t*, int) override { return -1; }
+    int Stream(ftdi_context*, const std::uint8_t*, int, std::uint8_t*) override { return -1; }
+    void GiveBackToKernel(ftdi_context*, bool) override {}
     std::string Error(ftdi_context*) override { return "no adapter"; }
     int ChipType(ftdi_context*) override { return 0; }
 };
@@ -132,8 +145,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                [&clock] { return clock.Now(); },
                                clock,
                                [] { return std::make_unique<AbsentPortIo>(); }};
-    environment.openGpio = [](const std::string&, const PinMap&) {
-        return std::make_unique<AbsentPortIo>();
+    static NoGpioChip noGpio;
+    environment.openGpio = [](const std::string& device, const PinMap& pins) {
+        return std::make_unique<GpioPort>(device, pins, &noGpio);
     };
     environment.ftdi = &ftdi;
     // Only for the run: libFuzzer's own paths may be relative to where it was started.

@@ -10,6 +10,7 @@
 
 #include "fuzz/FuzzCheck.h"
 #include "link/PortChoice.h"
+#include "link/RegisterPort.h"
 
 namespace {
 
@@ -59,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 "the case of a name or a hex digit does not matter");
     }
     AbsentPortIo none;
+    RegisterPort lines(none);
     std::string why;
-    ResolvePort(*choice, none, why);
+    ResolvePort(*choice, lines, why);
     return 0;
 }
