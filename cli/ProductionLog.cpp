@@ -106,9 +106,10 @@ bool ProductionLog::Append(const LogRow& row, std::string& why) {
     if (written != static_cast<ssize_t>(text.size())) {
         if (written >= 0) {
             errno = ENOSPC;
-            // A part of a row would run into the next one: cut it off again.
-            if (sized) {
-                static_cast<void>(::ftruncate(fd_, static_cast<off_t>(status.st_size)));
+            // A part of a row would run into the next one: cut it off again. If even that fails
+            // the row is reported failed all the same, below.
+            if (sized && ::ftruncate(fd_, static_cast<off_t>(status.st_size)) != 0) {
+                errno = ENOSPC;
             }
         }
         ok = fail("writing a row");
