@@ -10,6 +10,7 @@
 #include "app/DialogTemplate.h"
 #include "app/ProgrammerDlg.h"
 #include "app/WaitCursor.h"
+#include "chip/BoardChecks.h"
 #include "chip/ChipSession.h"
 #include "link/PortChoice.h"
 #include "link/ProgrammerLink.h"
@@ -89,10 +90,10 @@ void CProgrammerDlg::ReportBusyMachine(const std::string& why, bool changed) {
     SetDlgItemText(Ctl::StatusLine, QStringLiteral(" "));
     SetBarPosition(ProgressBar, -1);
     std::fprintf(stderr, "chipsmith: %s\n", why.c_str());
-    desktop_.Tell(QStringLiteral("The programmer's supplies could not be switched 9 ms apart, five "
-                                 "times in a row (%1): this computer was too busy. The supplies "
-                                 "are switched off and the programmer answers; %2")
-                      .arg(QString::fromStdString(why),
+    desktop_.Tell(QStringLiteral("The programmer's supplies could not be switched 9 ms apart, %1 "
+                                 "times in a row (%2): this computer was too busy. The supplies "
+                                 "are switched off and the programmer answers; %3")
+                      .arg(QString::number(PowerUpAttempts), QString::fromStdString(why),
                            changed ? QStringLiteral("the chip is partly programmed.")
                                    : QStringLiteral("the chip was not changed. Close other "
                                                     "programs and try again.")),

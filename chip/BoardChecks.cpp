@@ -7,9 +7,7 @@
 
 namespace {
 
-// A 12-bit power-up the host was too slow for (preempted between the supplies) is tried this
-// often, the supply left off this long between tries.
-constexpr int PowerUpAttempts = 5;
+// The supply left off this long between tries of a 12-bit power-up the host was too slow for.
 constexpr int PowerUpRetryMilliseconds = 20;
 // A line needs a moment to follow the register through the cable.
 constexpr std::int64_t LineSettleNs = 1'000;

@@ -19,6 +19,9 @@ void CheckLoopback(ProgrammerLink& board);
 // caller powers down) when either fails; a supply the port did not switch is never followed by the
 // other.
 void PowerUpChecked(ProgrammerLink& board, const ChipFamily& family);
+// How often PowerUpChecked tries a 12-bit power-up the host was too slow for (preempted between
+// the supplies) before it lets SupplyGapMissed through.
+constexpr int PowerUpAttempts = 5;
 
 // Switches both supplies off (the data and clock lines as they are) and reads the outputs back:
 // a power cycle whose power-down the port lost would raise the programming voltage of a chip that

@@ -3,7 +3,7 @@
 // The 16-bit checksum the chip maker's tools show for an image, so that the number on the screen
 // can be held against the one the assembler or the maker's programmer printed.
 //
-// The rule is the maker's, from the EPROM memory programming specification of the PIC12C67X and
+// The rule is the maker's, from its document on programming the EPROM memory of the PIC12C67X and
 // PIC12CE67X (DS40175, section 3.2 "Checksum"): add the program words up to the last one a user
 // program may hold (the calibration instruction in the last word is left out), add the
 // configuration word masked to the bits the chip has, and keep the low 16 bits. A code-protected

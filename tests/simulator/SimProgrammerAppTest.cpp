@@ -39,6 +39,13 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
+    // A settings file that names no chip and no file, so the start asks nothing; empty when it
+    // could not be written.
+    QString SettingsFile() const {
+        const QString path = folder.filePath(QStringLiteral("Chipsmith.ini"));
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write("000") == 3 ? path : QString();
+    }
 
     QTemporaryDir folder;
 };
@@ -96,10 +103,8 @@ TEST_F(SimProgrammerAppTest, TheProgrammerFindsTheBoardAndTheSocketWindowOpensBe
     VirtualDelays clock;
     ProgrammerLink link(app.Board(), clock);
     ScriptedDesktop desktop;
-    const QString settings = folder.filePath(QStringLiteral("Chipsmith.ini"));
-    QFile file(settings);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("000") == 3);
-    file.close();
+    const QString settings = SettingsFile();
+    ASSERT_FALSE(settings.isEmpty());
     CProgrammerDlg dialog(link, desktop, settings);
     EXPECT_EQ(dialog.PortNumber, 1);
     app.DialogCreated(dialog);
@@ -152,10 +157,8 @@ TEST_F(SimProgrammerAppTest, AChipCommandHoldsTheSocketAndWaitsForNoOtherProgram
     });
     ProgrammerLink link(port, clock);
     ScriptedDesktop desktop;
-    const QString settings = folder.filePath(QStringLiteral("Chipsmith.ini"));
-    QFile file(settings);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("000") == 3);
-    file.close();
+    const QString settings = SettingsFile();
+    ASSERT_FALSE(settings.isEmpty());
     CProgrammerDlg dialog(link, desktop, settings);
     ASSERT_EQ(dialog.PortNumber, 1);
     app.DialogCreated(dialog);
